@@ -1,0 +1,60 @@
+// Launching each add-on and capturing its window into its pane.
+#include "host/slots.h"
+#include "toolkit/gadgets/container.h"
+#include "toolkit/gadgets/gadget_list.h"
+#include "toolkit/window/event_pump.h"
+
+namespace tessel::host {
+namespace {
+
+constexpr int kPaneStart = 0;
+constexpr int kPaneStartSize = 300;
+constexpr unsigned kAddonStartFlags = kStartHidden | kStartKeepOpen;
+constexpr int kPauseAfterStart = 100;  // ms
+constexpr int kSearchPump = 1;         // ms per FindWindowW poll
+// An add-on that has not shown its window by then is given up on; its pane
+// stays empty and the process, if alive, is still ended at shutdown.
+constexpr ULONGLONG kSearchLimit = 10'000;  // ms
+
+bool has_ended(ProgramHandle program) {
+    const ProgramRecord* record = program_record(program);
+    return record && record->process && WaitForSingleObject(record->process, 0) == WAIT_OBJECT_0;
+}
+
+HWND search_window(const AddonSlot& slot) {
+    const ULONGLONG started = GetTickCount64();
+    HWND window = nullptr;
+    while (!window) {
+        window = FindWindowW(nullptr, slot.name.c_str());
+        wait_event(kSearchPump);
+        if (!window && (has_ended(slot.program) || GetTickCount64() - started > kSearchLimit))
+            break;
+    }
+    return window;
+}
+
+}  // namespace
+
+void launch_and_capture(int i) {
+    AddonSlot& slot = slot_table()[static_cast<std::size_t>(i)];
+    slot.container = as_window(create_container(i, kPaneStart, kPaneStart, kPaneStartSize,
+                                                kPaneStartSize));
+    close_gadget_list();
+    const LONG style = GetWindowLongW(slot.container, GWL_STYLE);
+    SetWindowLongW(slot.container, GWL_STYLE, style | WS_CLIPCHILDREN);
+
+    const std::wstring directory = path_part(program_path());
+    const std::wstring file = directory + L"Addon\\" + slot.name + L".exe";
+    slot.program = start_program(file.c_str(), L"", directory.c_str(), kAddonStartFlags);
+    delay(kPauseAfterStart);
+    if (!slot.program) return;
+
+    slot.window = search_window(slot);
+    if (!slot.window) return;
+    SetParent(slot.window, slot.container);
+    // The add-on's first ShowWindow takes the hidden start-up request on
+    // Windows; show it without activating it and without waiting on it.
+    if (!IsWindowVisible(slot.window)) ShowWindowAsync(slot.window, SW_SHOWNA);
+}
+
+}  // namespace tessel::host

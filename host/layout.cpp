@@ -1,0 +1,50 @@
+// The pane layout and the callback that keeps every embedded window the
+// size of its pane.
+#include "host/slots.h"
+#include "toolkit/gadgets/splitter.h"
+#include "toolkit/window/window.h"
+
+namespace tessel::host {
+namespace {
+
+constexpr int kInnerWidth = 500, kInnerHeight = 300, kInnerPosition = 350;
+constexpr int kOuterWidth = 800, kOuterHeight = 600, kOuterPosition = 500;
+constexpr unsigned kInnerFlags = kSplitSideBySide | kSplitThick;
+constexpr unsigned kOuterFlags = kSplitThick;
+
+void fit_embedded_window(const AddonSlot& slot, int i) {
+    const int height = gadget_height(i, kCurrentSize);
+    const int width = gadget_width(i, kCurrentSize);
+    // Asynchronous, so that a hung add-on cannot stop the host; a window
+    // that is gone simply fails.
+    SetWindowPos(slot.window, nullptr, 0, 0, width, height, kEmbeddedPlacement);
+}
+
+}  // namespace
+
+void build_layout() {
+    create_splitter(kInnerSplitter, 0, 0, kInnerWidth, kInnerHeight, 1, 2, kInnerFlags);
+    set_gadget_state(kInnerSplitter, kInnerPosition);
+    create_splitter(kOuterSplitter, 0, 0, kOuterWidth, kOuterHeight, kInnerSplitter, 3,
+                    kOuterFlags);
+    set_gadget_state(kOuterSplitter, kOuterPosition);
+}
+
+LRESULT host_window_callback(HWND window, UINT message, WPARAM, LPARAM lparam) {
+    LRESULT result = kCallbackDefault;
+    if (message != WM_SIZE) return result;
+    if (window == window_handle(kMainWindow)) {
+        resize_gadget(kOuterSplitter, 0, 0, LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    }
+    const SlotTable& slots = slot_table();
+    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
+        const AddonSlot& slot = slots[static_cast<std::size_t>(i)];
+        if (window != slot.container || !slot.window) continue;
+        fit_embedded_window(slot, i);
+        result = 0;
+    }
+    return result;
+}
+
+}  // namespace tessel::host

@@ -1,0 +1,146 @@
+#include "toolkit/forms/colors.h"
+
+#include <cwchar>
+#include <new>
+
+#include "toolkit/gadgets/gadget.h"
+#include "toolkit/window/window.h"
+
+namespace tessel {
+namespace {
+
+struct BrushEntry {
+    BrushEntry* next;
+    Color color;
+    HBRUSH brush;
+    int count;
+};
+
+struct BrushCache {
+    CRITICAL_SECTION lock;
+    bool lock_ready = false;
+    BrushEntry* head = nullptr;  // newest first
+};
+
+BrushCache& cache() {
+    static BrushCache brush_cache;
+    return brush_cache;
+}
+
+class CacheLock {
+public:
+    CacheLock() {
+        if (cache().lock_ready) EnterCriticalSection(&cache().lock);
+    }
+    ~CacheLock() {
+        if (cache().lock_ready) LeaveCriticalSection(&cache().lock);
+    }
+    CacheLock(const CacheLock&) = delete;
+    CacheLock& operator=(const CacheLock&) = delete;
+};
+
+// Kinds that draw their own background over the fill: combo boxes, and
+// three kinds of other toolkits sharing these codes.
+bool left_in_fill(HWND child) {
+    if (GadgetRecord* gadget = gadget_of_window(child)) {
+        const int code = gadget->ops->type_code;
+        if (code == 2 || code == 7 || code == kComboBoxKind || code == 9) return true;
+    }
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    return _wcsicmp(name, L"ToolbarWindow32") == 0;
+}
+
+void cut_out_child(HDC dc, HWND window, HWND child) {
+    RECT area{};
+    GetWindowRect(child, &area);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+    if (HRGN region = CreateRectRgnIndirect(&area)) {
+        ExtSelectClipRgn(dc, region, RGN_DIFF);
+        DeleteObject(region);
+    }
+}
+
+}  // namespace
+
+void start_brush_cache() {
+    BrushCache& c = cache();
+    if (c.lock_ready) return;
+    InitializeCriticalSection(&c.lock);  // lives as long as the process
+    c.lock_ready = true;
+}
+
+HBRUSH acquire_brush(Color color) {
+    CacheLock held;
+    BrushCache& c = cache();
+    for (BrushEntry* entry = c.head; entry; entry = entry->next) {
+        if (entry->color != color) continue;
+        ++entry->count;
+        if (entry->brush) return entry->brush;
+        break;
+    }
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(color));
+    if (!brush) return nullptr;
+    auto* entry = new (std::nothrow) BrushEntry{c.head, color, brush, 1};
+    if (!entry) {
+        DeleteObject(brush);
+        return nullptr;
+    }
+    c.head = entry;
+    return brush;
+}
+
+void release_brush(HBRUSH brush) {
+    if (!brush) return;
+    CacheLock held;
+    BrushEntry** link = &cache().head;
+    for (BrushEntry* entry = *link; entry; link = &entry->next, entry = *link) {
+        if (entry->brush != brush) continue;
+        if (--entry->count <= 0) {
+            DeleteObject(entry->brush);
+            *link = entry->next;
+            delete entry;
+        }
+        return;
+    }
+}
+
+std::size_t brush_cache_entries() {
+    CacheLock held;
+    std::size_t count = 0;
+    for (BrushEntry* entry = cache().head; entry; entry = entry->next) ++count;
+    return count;
+}
+
+void set_window_color(ObjectId window, Color color) {
+    WindowRecord* record = find_window_record(window);
+    if (!record || record->background_color == color) return;
+    if (record->background_brush) DeleteObject(record->background_brush);
+    record->background_painter = paint_window_background;
+    record->background_brush =
+        color == kNoColor ? nullptr : CreateSolidBrush(static_cast<COLORREF>(color));
+    record->background_color = color;
+    InvalidateRect(record->handle, nullptr, TRUE);
+}
+
+int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
+    RECT client{};
+    GetClientRect(window, &client);
+    HRGN saved = CreateRectRgnIndirect(&client);
+    const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child) || left_in_fill(child)) continue;
+        cut_out_child(dc, window, child);
+    }
+    FillRect(dc, &client, brush);
+    SelectClipRgn(dc, had_clip ? saved : nullptr);
+    if (saved) DeleteObject(saved);
+    return 0;
+}
+
+void set_gadget_color(ObjectId gadget, int kind, Color color) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (record && record->ops->set_color) record->ops->set_color(record, kind, color);
+}
+
+}  // namespace tessel

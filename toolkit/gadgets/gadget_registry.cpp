@@ -1,0 +1,218 @@
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "toolkit/forms/colors.h"
+#include "toolkit/forms/fonts.h"
+#include "toolkit/gadgets/gadget.h"
+#include "toolkit/gadgets/gadget_list.h"
+#include "toolkit/window/dpi.h"
+#include "toolkit/window/event_pump.h"
+#include "toolkit/window/window.h"
+
+namespace tessel {
+namespace {
+
+constexpr int kGadgetGrowthStep = 50;
+constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kCommonControlClasses = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
+                                        ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
+static_assert(kCommonControlClasses == 0xB48);
+constexpr LONG_PTR kTornDown = -1;  // GWL_ID of a control whose gadget is gone
+constexpr UINT kButtonRedraw = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE;
+
+ObjectTable*& table_pointer() {
+    static ObjectTable* table = nullptr;
+    return table;
+}
+
+void destroy_gadget_window(ObjectId number) {
+    // The teardown runs in the subclass procedure on WM_NCDESTROY.
+    if (GadgetRecord* record = find_gadget(number)) DestroyWindow(record->handle);
+}
+
+// A gadget's teardown, in this order: bound handlers, the kind's release,
+// the identity, drag-and-drop, the queued events, then the number itself.
+void tear_down_gadget(HWND control, ObjectId number, GadgetRecord* record) {
+    unbind_gadget_handlers(number);
+    if (record->ops && record->ops->release) record->ops->release(record);
+    RemovePropW(control, kGadgetIdProperty);
+    if (RemovePropW(control, kDropAcceptProperty)) RevokeDragDrop(control);
+    SetWindowLongPtrW(control, GWLP_ID, kTornDown);
+    remove_events(main_event_queue(), gadget_event, number, kAnyField, kAnyField);
+    if (ObjectTable* table = table_pointer()) release_object(*table, number);
+}
+
+LRESULT CALLBACK gadget_subclass_procedure(HWND control, UINT message, WPARAM wparam,
+                                           LPARAM lparam) {
+    const LONG_PTR id = GetWindowLongPtrW(control, GWLP_ID);
+    GadgetRecord* record = id == kTornDown ? nullptr : find_gadget(id);
+    if (!record || record->handle != control)
+        return DefWindowProcW(control, message, wparam, lparam);
+    const LRESULT result =
+        CallWindowProcW(record->previous_procedure, control, message, wparam, lparam);
+    if (message == WM_NCDESTROY) tear_down_gadget(control, id, record);
+    return result;
+}
+
+struct Rectangle {
+    int x, y, width, height;
+};
+
+// The control's window rectangle in its parent's client coordinates.
+Rectangle placement_in_parent(HWND control) {
+    RECT area{};
+    GetWindowRect(control, &area);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+int kept_or(int value, int (*slot)(GadgetRecord*), GadgetRecord* record, int current,
+            int (*scale)(int)) {
+    if (value != kKeepCurrent) return scale(value);
+    return slot ? slot(record) : current;
+}
+
+void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
+    const GadgetTypeOps& ops = *record->ops;
+    Rectangle now{};
+    if (x == kKeepCurrent || y == kKeepCurrent || width == kKeepCurrent ||
+        height == kKeepCurrent)
+        now = placement_in_parent(record->handle);
+    x = kept_or(x, ops.get_x, record, now.x, scale_x);
+    y = kept_or(y, ops.get_y, record, now.y, scale_y);
+    width = kept_or(width, ops.get_width, record, now.width, scale_x);
+    height = kept_or(height, ops.get_height, record, now.height, scale_y);
+    MoveWindow(record->handle, x, y, width, height, TRUE);
+    InvalidateRect(record->handle, nullptr, FALSE);
+    if (ops.type_code == kButtonKind) RedrawWindow(record->handle, nullptr, nullptr, kButtonRedraw);
+}
+
+int window_extent(HWND window, bool width) {
+    RECT area{};
+    GetWindowRect(window, &area);
+    return width ? area.right - area.left : area.bottom - area.top;
+}
+
+int measure(ObjectId gadget, int mode, bool width) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record) return 0;
+    const GadgetTypeOps& ops = *record->ops;
+    if (mode == kRequiredSize) {
+        if (!ops.required_size) return 0;
+        int w = 0, h = 0;
+        ops.required_size(record, &w, &h);
+        return width ? unscale_x(w) : unscale_y(h);
+    }
+    int (*slot)(GadgetRecord*) = width ? ops.get_width : ops.get_height;
+    const int pixels = slot ? slot(record) : window_extent(record->handle, width);
+    return width ? unscale_x(pixels) : unscale_y(pixels);
+}
+
+}  // namespace
+
+ObjectTable* gadget_table() { return table_pointer(); }
+
+GadgetRecord* find_gadget(ObjectId number) {
+    return find_record<GadgetRecord>(table_pointer(), number);
+}
+
+HWND gadget_handle(ObjectId number) {
+    GadgetRecord* record = find_gadget(number);
+    return record ? record->handle : nullptr;
+}
+
+GadgetRecord* gadget_of_window(HWND window) {
+    if (!window) return nullptr;
+    const LONG_PTR id = GetWindowLongPtrW(window, GWLP_ID);
+    if (id == kTornDown) return nullptr;
+    GadgetRecord* record = find_gadget(id);
+    // The record naming this very window proves the identity; the property
+    // is checked too so that a foreign control with a matching id is not
+    // taken for a gadget.
+    if (!record || record->handle != window) return nullptr;
+    return reinterpret_cast<LONG_PTR>(GetPropW(window, kGadgetIdProperty)) == id ? record
+                                                                                  : nullptr;
+}
+
+bool carries_gadget_id(HWND window) { return gadget_of_window(window) != nullptr; }
+
+HWND create_gadget_window(const GadgetWindow& spec) {
+    return CreateWindowExW(spec.extended_style, spec.class_name, spec.text ? spec.text : L"",
+                           spec.style | kChildVisible, scale_x(spec.x), scale_y(spec.y),
+                           scale_x(spec.width), scale_y(spec.height), current_gadget_parent(),
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+GadgetRecord* reserve_gadget(ObjectId number, HWND control) {
+    ObjectTable* table = table_pointer();
+    auto* record = table ? static_cast<GadgetRecord*>(reserve_object(*table, number)) : nullptr;
+    // Without a record the control cannot become a gadget; it is not left
+    // behind half-made.
+    if (!record && control) DestroyWindow(control);
+    return record;
+}
+
+std::intptr_t register_gadget(ObjectId number, GadgetRecord* record, HWND control,
+                              const GadgetTypeOps* ops) {
+    const ObjectId identity =
+        number == kAllocateNumber ? number_of_record(*table_pointer(), record) : number;
+    record->handle = control;
+    record->ops = ops;
+    record->previous_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gadget_subclass_procedure)));
+    SetWindowLongPtrW(control, GWLP_ID, identity);
+    SetPropW(control, kGadgetIdProperty, reinterpret_cast<HANDLE>(identity));
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(current_gadget_font()), TRUE);
+    return number == kAllocateNumber ? identity : as_native(control);
+}
+
+void resize_gadget(ObjectId gadget, int x, int y, int width, int height) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record) return;
+    if (record->ops->resize) record->ops->resize(record, x, y, width, height);
+    else default_resize(record, x, y, width, height);
+}
+
+int gadget_width(ObjectId gadget, int mode) { return measure(gadget, mode, true); }
+int gadget_height(ObjectId gadget, int mode) { return measure(gadget, mode, false); }
+
+void set_gadget_state(ObjectId gadget, std::int64_t value) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record || !record->ops->set_state) return;
+    suppress_events();
+    record->ops->set_state(record, static_cast<std::int32_t>(value & 0xFFFFFFFF),
+                           static_cast<std::int32_t>(value >> 32));
+    resume_events();
+}
+
+LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
+                              LPARAM lparam) {
+    GadgetRecord* record = gadget_of_window(control);
+    if (!record || !record->ops->message_hook) return kNotHandled;
+    return record->ops->message_hook(record, parent, message, wparam, lparam);
+}
+
+ObjectId containing_window_number(HWND window) {
+    for (HWND walk = window; walk; walk = GetParent(walk))
+        if (GetPropW(walk, kWindowIdProperty)) return window_number_of(walk);
+    return kAllocateNumber;
+}
+
+void start_gadget_component() {
+    if (table_pointer()) return;
+    start_brush_cache();
+    start_gadget_lists(determine_default_gadget_font());
+    table_pointer() = create_object_table(sizeof(GadgetRecord), kGadgetGrowthStep,
+                                          destroy_gadget_window);
+    INITCOMMONCONTROLSEX classes{sizeof classes, kCommonControlClasses};
+    InitCommonControlsEx(&classes);
+}
+
+// Gadgets die with their windows, which the window component closes after
+// this; the table must outlive them, so nothing is released here.
+void stop_gadget_component() {}
+
+}  // namespace tessel

@@ -1,0 +1,46 @@
+#include "toolkit/toolkit.h"
+
+#include <ole2.h>
+
+#include "toolkit/forms/fonts.h"
+#include "toolkit/gadgets/gadget.h"
+#include "toolkit/process/program_runner.h"
+#include "toolkit/window/event_pump.h"
+#include "toolkit/window/window.h"
+
+namespace tessel {
+namespace {
+
+HANDLE& heap() {
+    static HANDLE private_heap_handle = nullptr;
+    return private_heap_handle;
+}
+
+}  // namespace
+
+HANDLE private_heap() {
+    if (!heap()) heap() = HeapCreate(0, kPrivateHeapInitialSize, 0);
+    return heap() ? heap() : GetProcessHeap();
+}
+
+void start_toolkit() {
+    private_heap();
+    start_program_runner();
+    start_event_component();
+    start_font_component();
+    start_window_component();
+    OleInitialize(nullptr);
+    start_gadget_component();
+}
+
+void stop_toolkit() {
+    stop_gadget_component();
+    OleUninitialize();
+    stop_window_component();
+    stop_font_component();
+    stop_event_component();
+    if (heap()) HeapDestroy(heap());
+    heap() = nullptr;
+}
+
+}  // namespace tessel

@@ -1,0 +1,131 @@
+// Keyboard focus navigation inside the pump: which accelerator table the
+// active window uses, the focus cues, and Tab / Shift+Tab moves.
+#include <cwchar>
+#include <vector>
+
+#include "toolkit/window/event_pump.h"
+#include "toolkit/window/window.h"
+
+namespace tessel {
+namespace {
+
+constexpr wchar_t kHotkeyProperty[] = L"ZW_Hotkey";
+constexpr UINT kEditorGetOptions = 0x044E;  // EM_GETOPTIONS
+constexpr LPARAM kEditorReadOnly = 0x800;   // ECO_READONLY
+constexpr WORD kFocusCueBits = UISF_HIDEFOCUS | UISF_HIDEACCEL;
+
+bool key_down(int key) { return GetKeyState(key) < 0; }
+
+bool modifier_down() { return key_down(VK_CONTROL) || key_down(VK_SHIFT) || key_down(VK_MENU); }
+
+bool has_tab_entry(const WindowRecord* record) {
+    if (!record || !record->accelerators) return false;
+    for (int i = 0; i < record->accelerator_count; ++i)
+        if (record->accelerators[i].key == VK_TAB &&
+            record->accelerators[i].cmd == kCommandFocusForward)
+            return true;
+    return false;
+}
+
+// Writable rich-edit controls and Scintilla take Tab for themselves.
+bool control_takes_tab(HWND control) {
+    wchar_t name[17] = {};
+    GetClassNameW(control, name, 17);
+    if (std::wcsncmp(name, L"RichE", 5) == 0 || std::wcsncmp(name, L"RICHE", 5) == 0)
+        return !(SendMessageW(control, kEditorGetOptions, 0, 0) & kEditorReadOnly);
+    return std::wcscmp(name, L"Scintilla") == 0;
+}
+
+WindowRecord* record_of_active(HWND active) {
+    if (!active || !GetPropW(active, kWindowIdProperty)) return nullptr;
+    DWORD process = 0;
+    GetWindowThreadProcessId(active, &process);
+    if (process != GetCurrentProcessId()) return nullptr;
+    return find_window_record(window_number_of(active));
+}
+
+void class_of(HWND window, wchar_t (&name)[51]) {
+    name[0] = 0;
+    GetClassNameW(window, name, 51);
+}
+
+struct FocusSearch {
+    HWND root;
+    HWND current;
+};
+
+FocusSearch focus_search_start(HWND active) {
+    HWND focus = GetFocus();
+    FocusSearch search{active, nullptr};
+    if (!focus || !IsChild(active, focus)) return search;
+    search.current = focus;
+    for (HWND walk = focus; walk && walk != active; walk = GetParent(walk)) {
+        wchar_t name[51];
+        class_of(walk, name);
+        if (std::wcscmp(name, L"MDI_ChildClass") == 0) {
+            search.root = walk;
+            if (walk == focus) search.current = nullptr;
+        } else if ((std::wcscmp(name, L"ComboBoxEx32") == 0 &&
+                    (GetWindowLongW(walk, GWL_STYLE) & CBS_SIMPLE)) ||
+                   std::wcscmp(name, L"SysIPAddress32") == 0) {
+            search.current = walk;
+        }
+    }
+    return search;
+}
+
+BOOL CALLBACK collect_tab_stop(HWND window, LPARAM list) {
+    const auto style = GetWindowLongW(window, GWL_STYLE);
+    if ((style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+HACCEL accelerator_table_for(HWND active) {
+    WindowRecord* record = record_of_active(active);
+    HWND focus = GetFocus();
+    if (focus && key_down(VK_TAB) && !modifier_down() && has_tab_entry(record) &&
+        control_takes_tab(focus))
+        return nullptr;
+    if (active && modifier_down()) show_focus_cues(active);
+    if ((focus && GetPropW(focus, kHotkeyProperty)) || !record) return nullptr;
+    return record->accelerator_table;
+}
+
+void show_focus_cues(HWND window) {
+    const auto state = static_cast<WORD>(SendMessageW(window, WM_QUERYUISTATE, 0, 0));
+    if (state & kFocusCueBits)
+        SendMessageW(window, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, kFocusCueBits), 0);
+}
+
+void hide_focus_cues(HWND window) {
+    const auto state = static_cast<WORD>(SendMessageW(window, WM_QUERYUISTATE, 0, 0));
+    if ((state & kFocusCueBits) != kFocusCueBits)
+        SendMessageW(window, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, kFocusCueBits), 0);
+}
+
+void move_focus(bool backward) {
+    HWND active = GetActiveWindow();
+    if (!active) return;
+    const FocusSearch search = focus_search_start(active);
+    std::vector<HWND> stops;
+    try {
+        EnumChildWindows(search.root, collect_tab_stop, reinterpret_cast<LPARAM>(&stops));
+    } catch (...) {
+        return;
+    }
+    if (stops.empty()) return;
+
+    std::size_t at = stops.size();
+    for (std::size_t i = 0; i < stops.size(); ++i)
+        if (stops[i] == search.current) at = i;
+    const bool found = at < stops.size();
+    std::size_t next;
+    if (backward) next = (!found || at == 0) ? stops.size() - 1 : at - 1;
+    else next = (!found || at + 1 == stops.size()) ? 0 : at + 1;
+    SetFocus(stops[next]);
+}
+
+}  // namespace tessel
