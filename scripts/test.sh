@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the platform-free logic natively
+# with AddressSanitizer and UndefinedBehaviorSanitizer, then the toolkit,
+# the programs and their end-to-end tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native
+
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+scripts/with-display.sh ctest --preset mingw

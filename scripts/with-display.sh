@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs a command with a Wine prefix kept in the build folder and, when there
+# is no display, a private X server. Usage: with-display.sh COMMAND...
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+export WINEPREFIX="$root/build/mingw/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset WINEARCH
+
+started_x=""
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=":$n"; break; }
+  done
+  Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  started_x=$!
+  export DISPLAY="$display"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  sleep 0.3
+fi
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$started_x" ] && kill "$started_x" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  # No window manager here: Wine draws captions and frames itself, and does
+  # not wait for a manager to withdraw each closed window (2 s a window).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+fi
+# One persistent server for the whole run keeps each program's start short.
+wineserver -p >/dev/null 2>&1 || true
+
+"$@"

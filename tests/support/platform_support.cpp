@@ -1,0 +1,147 @@
+#include "tests/support/platform_support.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/process/program_runner.h"
+#include "toolkit/window/event_pump.h"
+
+namespace tessel::testing {
+
+std::vector<SeenEvent> collect_events(int milliseconds) {
+    std::vector<SeenEvent> events;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    while (GetTickCount64() < end) {
+        const int code = wait_event(1);
+        if (code >= gadget_event && code <= window_resized)
+            events.push_back({code, event_gadget(), event_window(), event_type()});
+    }
+    return events;
+}
+
+bool pump_until(const std::function<bool()>& done, int timeout_ms) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        wait_event(1);
+    }
+    return true;
+}
+
+void pump_for(int milliseconds) { collect_events(milliseconds); }
+
+int count_code(const std::vector<SeenEvent>& events, int code) {
+    int count = 0;
+    for (const SeenEvent& e : events) count += e.code == code;
+    return count;
+}
+
+int run_unix(const std::string& command) {
+    // Wine starts a program of the machine but hands back no usable process
+    // handles (closing them would close handles of ours), so the command
+    // reports its end through a file instead.
+    static int serial = 0;
+    const std::string marker = "/tmp/tessel-run-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++serial);
+    const std::string script =
+        command + "; echo $? > " + marker + ".part; mv " + marker + ".part " + marker;
+    std::wstring line = L"/bin/sh -c \"";
+    for (char c : script) {
+        if (c == '"' || c == '\\') line.push_back(L'\\');
+        line.push_back(static_cast<wchar_t>(c));
+    }
+    line += L"\"";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    const std::wstring done = L"Z:" + std::wstring(marker.begin(), marker.end());
+    // No pumping meanwhile: input it makes waits in our queue for the
+    // caller's own loop, and no event is taken away from the caller.
+    const ULONGLONG end = GetTickCount64() + 20000;
+    while (GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount64() > end) return -1;
+        Sleep(2);
+    }
+    int code = -1;
+    if (FILE* file = _wfopen(done.c_str(), L"r")) {
+        if (std::fscanf(file, "%d", &code) != 1) code = -1;
+        std::fclose(file);
+    }
+    DeleteFileW(done.c_str());
+    return code;
+}
+
+void xdotool(const std::string& arguments) { run_unix("xdotool " + arguments); }
+
+void click_at(int x, int y) {
+    xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+void drag(int from_x, int from_y, int to_x, int to_y) {
+    xdotool("mousemove --sync " + std::to_string(from_x) + " " + std::to_string(from_y) +
+            " mousedown 1");
+    pump_for(50);
+    // Several steps, as a hand would move.
+    for (int step = 1; step <= 4; ++step) {
+        const int x = from_x + (to_x - from_x) * step / 4;
+        const int y = from_y + (to_y - from_y) * step / 4;
+        xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+        pump_for(30);
+    }
+    xdotool("mouseup 1");
+    pump_for(100);
+}
+
+std::wstring bin_directory() { return path_part(program_path()); }
+
+std::wstring fresh_directory(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring directory = std::wstring(temp) + L"tessel-" + name + L"-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"\\";
+    SHFILEOPSTRUCTW op{};
+    std::wstring from = directory.substr(0, directory.size() - 1);
+    from.push_back(0);
+    from.push_back(0);
+    if (GetFileAttributesW(from.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationW(&op);
+    }
+    CreateDirectoryW(directory.c_str(), nullptr);
+    return directory;
+}
+
+bool copy_file(const std::wstring& from, const std::wstring& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+RECT window_rect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT client_rect(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return r;
+}
+
+RECT rect_in(HWND parent, HWND child) {
+    RECT r = window_rect(child);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace tessel::testing

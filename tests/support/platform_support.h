@@ -1,0 +1,42 @@
+// Helpers for tests that run against the real platform under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessel::testing {
+
+struct SeenEvent {
+    int code;
+    std::intptr_t object;
+    std::intptr_t window;
+    std::intptr_t type;
+};
+
+// Pumps wait_event(1) for the given time and keeps the toolkit events.
+std::vector<SeenEvent> collect_events(int milliseconds);
+// Pumps until the predicate holds or the time runs out; true if it held.
+bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000);
+void pump_for(int milliseconds);
+int count_code(const std::vector<SeenEvent>& events, int code);
+
+// Runs a command of the machine under Wine (/bin/sh -c), waiting for it.
+int run_unix(const std::string& command);
+// Real input on the X display.
+void xdotool(const std::string& arguments);
+void click_at(int x, int y);
+void drag(int from_x, int from_y, int to_x, int to_y);
+
+std::wstring bin_directory();  // of the running test program, with separator
+std::wstring fresh_directory(const std::wstring& name);  // empty, under %TEMP%
+bool copy_file(const std::wstring& from, const std::wstring& to);
+
+RECT window_rect(HWND window);
+RECT client_rect(HWND window);
+// A child's window rectangle relative to the client area of `parent`.
+RECT rect_in(HWND parent, HWND child);
+
+}  // namespace tessel::testing
