@@ -1,1 +1,187 @@
+#include "tests/support/host_support.h"
 
+#include <cstdio>
+#include <vector>
+
+#include "tests/support/platform_support.h"
+
+namespace tessel::testing {
+namespace {
+
+struct PaneSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK find_pane(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<PaneSearch*>(data);
+    wchar_t name[32] = {};
+    GetClassNameW(window, name, 32);
+    if (std::wstring(name) == L"VaneContainer" && GetWindowLongPtrW(window, GWLP_ID) == search->id) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
+    const ULONGLONG end = GetTickCount64() + timeout_ms;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::wstring build_addon(const wchar_t* name) {
+    return bin_directory() + L"..\\Addon\\" + name + L".exe";
+}
+
+std::wstring fake_addon(const wchar_t* mode) {
+    return bin_directory() + L"fake_addon_" + mode + L".exe";
+}
+
+std::wstring prepare_host(const std::wstring& label, const std::map<int, std::wstring>& replaced) {
+    const std::wstring directory = fresh_directory(label);
+    copy_file(bin_directory() + L"..\\Tessel.exe", directory + L"Tessel.exe");
+    CreateDirectoryW((directory + L"Addon").c_str(), nullptr);
+    for (int slot = 1; slot <= 3; ++slot) {
+        const auto it = replaced.find(slot);
+        const std::wstring source = it == replaced.end() ? build_addon(kAddonNames[slot]) : it->second;
+        if (!source.empty())
+            copy_file(source, directory + L"Addon\\" + kAddonNames[slot] + L".exe");
+    }
+    return directory;
+}
+
+Process start_process(const std::wstring& file, const std::wstring& directory) {
+    std::wstring line = L"\"" + file + L"\"";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &startup, &started))
+        return {};
+    CloseHandle(started.hThread);
+    return {started.hProcess, started.dwProcessId};
+}
+
+Process process_of_window(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    HANDLE handle = id ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr;
+    return {handle, id};
+}
+
+DWORD wait_exit(const Process& process, DWORD timeout_ms) {
+    if (!process.handle) return STILL_ACTIVE;
+    if (WaitForSingleObject(process.handle, timeout_ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.handle, &code);
+    return code;
+}
+
+bool has_ended(const Process& process) {
+    return process.handle && WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
+}
+
+FILETIME started_at(const Process& process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(process.handle, &created, &exited, &kernel, &user);
+    return created;
+}
+
+double seconds_between(const FILETIME& earlier, const FILETIME& later) {
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(later) - ticks(earlier)) / 1e7;
+}
+
+HostRun::~HostRun() {
+    if (process_.handle && !has_ended(process_)) {
+        TerminateProcess(process_.handle, 1);
+        WaitForSingleObject(process_.handle, 5000);
+    }
+    // Leave no add-on behind for the next test.
+    for (int slot = 1; slot <= 3; ++slot)
+        for (const wchar_t* suffix : {L"", L"-other"})
+            if (HWND window = FindWindowW(nullptr, (std::wstring(kAddonNames[slot]) + suffix).c_str())) {
+                Process addon = process_of_window(window);
+                if (addon.handle) TerminateProcess(addon.handle, 1), CloseHandle(addon.handle);
+            }
+    if (process_.handle) CloseHandle(process_.handle);
+}
+
+bool HostRun::start(const std::wstring& current_directory) {
+    process_ = start_process(directory_ + L"Tessel.exe", current_directory);
+    return process_.handle != nullptr;
+}
+
+HWND HostRun::main_window(DWORD timeout_ms) {
+    if (!main_) wait_for([&] {
+        main_ = FindWindowW(L"WindowClass_0", L"Split");
+        return main_ != nullptr || has_ended(process_);
+    }, timeout_ms);
+    return main_;
+}
+
+HWND HostRun::pane(int slot) {
+    PaneSearch search{slot, nullptr};
+    if (main_window()) EnumChildWindows(main_, find_pane, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND HostRun::embedded(int slot) {
+    HWND container = pane(slot);
+    return container ? GetWindow(container, GW_CHILD) : nullptr;
+}
+
+bool HostRun::wait_captured(std::initializer_list<int> slots, DWORD timeout_ms) {
+    return wait_for([&] {
+        for (int slot : slots) {
+            HWND window = embedded(slot);
+            if (!window || GetAncestor(window, GA_PARENT) != pane(slot)) return false;
+        }
+        return true;
+    }, timeout_ms);
+}
+
+void HostRun::resize_client(int width, int height) {
+    HWND window = main_window();
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+    SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+DWORD HostRun::close_and_wait() {
+    PostMessageW(main_window(), WM_CLOSE, 0, 0);
+    return wait_exit(process_);
+}
+
+std::wstring unix_path(const std::wstring& windows_path) {
+    std::wstring path = windows_path;
+    if (path.size() > 2 && path[1] == L':') path = path.substr(2);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return path;
+}
+
+std::wstring read_first_line(const std::wstring& file) {
+    std::wstring line;
+    if (FILE* in = _wfopen(file.c_str(), L"r, ccs=UTF-8")) {
+        wchar_t buffer[512];
+        if (std::fgetws(buffer, 512, in)) line = buffer;
+        std::fclose(in);
+    }
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+    return line;
+}
+
+}  // namespace tessel::testing

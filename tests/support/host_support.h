@@ -1,0 +1,60 @@
+// Runs the real Tessel, from a directory of its own, and looks at what it
+// shows through the platform.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+namespace tessel::testing {
+
+constexpr const wchar_t* kAddonNames[] = {L"", L"Cobaltpane", L"Emberpane", L"Saffronpane"};
+
+// A directory holding Tessel.exe and an Addon folder. Each slot gets the
+// real add-on unless `replaced` names another executable for it (empty:
+// left out).
+std::wstring prepare_host(const std::wstring& label,
+                          const std::map<int, std::wstring>& replaced = {});
+std::wstring fake_addon(const wchar_t* mode);  // path of fake_addon_<mode>.exe
+std::wstring build_addon(const wchar_t* name);  // path of the built add-on
+
+struct Process {
+    HANDLE handle = nullptr;
+    DWORD id = 0;
+};
+Process start_process(const std::wstring& file, const std::wstring& directory = L"");
+Process process_of_window(HWND window);
+DWORD wait_exit(const Process& process, DWORD timeout_ms = 15000);  // STILL_ACTIVE on time-out
+bool has_ended(const Process& process);
+FILETIME started_at(const Process& process);
+double seconds_between(const FILETIME& earlier, const FILETIME& later);
+
+class HostRun {
+public:
+    explicit HostRun(std::wstring directory) : directory_(std::move(directory)) {}
+    ~HostRun();
+    HostRun(const HostRun&) = delete;
+    HostRun& operator=(const HostRun&) = delete;
+
+    bool start(const std::wstring& current_directory = L"");
+    HWND main_window(DWORD timeout_ms = 10000);
+    HWND pane(int slot);      // container gadget `slot`, wherever it sits
+    HWND embedded(int slot);  // the add-on window re-parented into it
+    bool wait_captured(std::initializer_list<int> slots, DWORD timeout_ms = 20000);
+    // Sets the client area of "Split" and waits until the panes follow.
+    void resize_client(int width, int height);
+    DWORD close_and_wait();
+    const Process& process() const { return process_; }
+    const std::wstring& directory() const { return directory_; }
+
+private:
+    std::wstring directory_;
+    Process process_;
+    HWND main_ = nullptr;
+};
+
+std::wstring unix_path(const std::wstring& windows_path);
+std::wstring read_first_line(const std::wstring& file);
+
+}  // namespace tessel::testing
