@@ -111,7 +111,7 @@ struct GadgetWindow {
     DWORD style;  // WS_CHILD | WS_VISIBLE are always added
     int x, y, width, height;
 };
-HWND create_gadget_window(const GadgetWindow& spec);
+HWND create_gadget_window(const GadgetWindow& request);
 GadgetRecord* reserve_gadget(ObjectId number, HWND control);
 
 // Binds a new control to its record. Returns the gadget's number for -1,

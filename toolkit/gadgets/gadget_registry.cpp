@@ -138,10 +138,10 @@ GadgetRecord* gadget_of_window(HWND window) {
 
 bool carries_gadget_id(HWND window) { return gadget_of_window(window) != nullptr; }
 
-HWND create_gadget_window(const GadgetWindow& spec) {
-    return CreateWindowExW(spec.extended_style, spec.class_name, spec.text ? spec.text : L"",
-                           spec.style | kChildVisible, scale_x(spec.x), scale_y(spec.y),
-                           scale_x(spec.width), scale_y(spec.height), current_gadget_parent(),
+HWND create_gadget_window(const GadgetWindow& request) {
+    return CreateWindowExW(request.extended_style, request.class_name, request.text ? request.text : L"",
+                           request.style | kChildVisible, scale_x(request.x), scale_y(request.y),
+                           scale_x(request.width), scale_y(request.height), current_gadget_parent(),
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(-1)),
                            GetModuleHandleW(nullptr), nullptr);
 }
