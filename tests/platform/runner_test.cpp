@@ -70,7 +70,7 @@ TEST_F(RunnerTest, KeptHiddenStartGivesARecordWithoutPipesAndKillEndsItWithMinus
     EXPECT_EQ(record->flags, 6);
     EXPECT_EQ(program_count(), programs_before + 1);
 
-    ASSERT_TRUE(testing::pump_until([&] { return !read_text(report).empty(); }));
+    ASSERT_TRUE(testing::pump_until([&] { return read_text(report).find(L"stderr=") != std::wstring::npos; }));
     const std::wstring text = read_text(report);
     EXPECT_EQ(field(text, L"cmdline"), L"\"" + probe() + L"\" " + parameters);
     EXPECT_EQ(field(text, L"cwd") + L"\\", directory);
@@ -188,7 +188,7 @@ TEST_F(RunnerTest, TheShellOpensADocumentInTheDocumentsOwnDirectory) {
     ProgramHandle program = start_program(document.c_str(), L"", nullptr, kStartKeepOpen);
     ASSERT_GT(program, kProgramNotKept);
     EXPECT_EQ(program_record(program)->process_id, -1);
-    ASSERT_TRUE(testing::pump_until([&] { return !read_text(report).empty(); }));
+    ASSERT_TRUE(testing::pump_until([&] { return read_text(report).find(L"stderr=") != std::wstring::npos; }));
     EXPECT_EQ(field(read_text(report), L"cwd") + L"\\", directory);
     close_program(program);
 }
