@@ -38,5 +38,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # One persistent server for the whole run keeps each program's start short.
 wineserver -p >/dev/null 2>&1 || true
+# The first program under a server starts Wine's own services, which live as
+# long as the server and keep the standard handles they inherited: start
+# them here on /dev/null, or a test runner waits on their open pipes forever.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 "$@"

@@ -1,5 +1,12 @@
-// The pane layout of the running host and its propagation to the add-ons.
+// The pane layout of the running host and its propagation to the add-ons,
+// driven as a user would: resizing, maximising, and dragging the bars with
+// the real mouse.
 #include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <sstream>
+#include <string>
 
 #include "tests/support/host_support.h"
 #include "tests/support/platform_support.h"
@@ -7,48 +14,259 @@
 namespace tessel::testing {
 namespace {
 
+constexpr int kBar = 7;
+
 struct Box {
     int x, y, width, height;
+    bool operator==(const Box&) const = default;
 };
+using Panes = std::array<Box, 3>;  // containers 1, 2, 3 in client coordinates
 
-Box in_client(HWND main, HWND window) {
-    const RECT r = rect_in(main, window);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+std::string describe(const Panes& panes) {
+    std::ostringstream out;
+    for (const Box& b : panes) out << "(" << b.x << "," << b.y << " " << b.width << "x" << b.height << ") ";
+    return out.str();
 }
 
-void expect_pane(HostRun& host, int slot, Box want) {
-    const Box got = in_client(host.main_window(), host.pane(slot));
-    EXPECT_EQ(got.x, want.x) << "pane " << slot;
-    EXPECT_EQ(got.y, want.y) << "pane " << slot;
-    EXPECT_EQ(got.width, want.width) << "pane " << slot;
-    EXPECT_EQ(got.height, want.height) << "pane " << slot;
+// The proportions each splitter keeps, as extent / second length.
+struct Ratios {
+    double inner = 493.0 / 143.0;
+    double outer = 593.0 / 93.0;
+};
+
+Panes layout_for(int width, int height, Ratios ratios = {}) {
+    const int outer_extent = height - kBar;
+    const int bottom = static_cast<int>(std::floor(outer_extent / ratios.outer));
+    const int top = outer_extent - bottom;
+    const int inner_extent = width - kBar;
+    const int right = static_cast<int>(std::floor(inner_extent / ratios.inner));
+    const int left = inner_extent - right;
+    return {Box{0, 0, left, top}, Box{left + kBar, 0, right, top},
+            Box{0, top + kBar, width, bottom}};
+}
+
+// A drag stores extent / (extent - p) for the new first length p.
+double ratio_after_drag(int extent, int first) {
+    return static_cast<double>(extent) / (extent - first);
+}
+
+Panes current_panes(HostRun& host) {
+    Panes panes{};
+    for (int slot = 1; slot <= 3; ++slot) {
+        const RECT r = rect_in(host.main_window(), host.pane(slot));
+        panes[static_cast<std::size_t>(slot - 1)] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    }
+    return panes;
 }
 
 bool embedded_fills_pane(HostRun& host, int slot) {
+    HWND window = host.embedded(slot);
+    if (!window) return true;  // an empty pane has nothing to follow
     const RECT pane = client_rect(host.pane(slot));
-    const RECT inside = rect_in(host.pane(slot), host.embedded(slot));
+    const RECT inside = rect_in(host.pane(slot), window);
     return inside.left == 0 && inside.top == 0 && inside.right == pane.right &&
            inside.bottom == pane.bottom;
+}
+
+bool all_embedded_fill(HostRun& host) {
+    for (int slot = 1; slot <= 3; ++slot)
+        if (!embedded_fills_pane(host, slot)) return false;
+    return true;
+}
+
+// Waits for the panes to settle as expected and every add-on to follow.
+::testing::AssertionResult shows_layout(HostRun& host, const Panes& want, int timeout_ms = 5000) {
+    const bool settled =
+        pump_until([&] { return current_panes(host) == want && all_embedded_fill(host); }, timeout_ms);
+    if (settled) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "panes " << describe(current_panes(host)) << "wanted "
+                                         << describe(want)
+                                         << (all_embedded_fill(host) ? "" : "; an add-on window lags");
+}
+
+POINT client_point(HostRun& host, int x, int y) {
+    const POINT origin = host.client_origin();
+    return {origin.x + x, origin.y + y};
+}
+
+void drag_in_client(HostRun& host, int from_x, int from_y, int to_x, int to_y) {
+    const POINT from = client_point(host, from_x, from_y);
+    const POINT to = client_point(host, to_x, to_y);
+    drag(from.x, from.y, to.x, to.y);
+}
+
+HCURSOR cursor_shown_at(HostRun& host, int x, int y) {
+    const POINT at = client_point(host, x, y);
+    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y));
+    // A second small move makes sure the window under the mouse sets its cursor.
+    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y + 1));
+    Sleep(150);
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    GetCursorInfo(&info);
+    return info.hCursor;
 }
 
 TEST(HostLayout, PanesStartInTheirProportionsAndFollowAResize) {
     HostRun host(prepare_host(L"layout"));
     ASSERT_TRUE(host.start());
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
-    ASSERT_TRUE(pump_until([&] { return client_rect(host.pane(3)).right == 800; }, 5000));
-    expect_pane(host, 1, {0, 0, 563, 500});
-    expect_pane(host, 2, {570, 0, 230, 500});
-    expect_pane(host, 3, {0, 507, 800, 93});
-    for (int slot = 1; slot <= 3; ++slot)
-        EXPECT_TRUE(pump_until([&] { return embedded_fills_pane(host, slot); }, 3000)) << slot;
+    EXPECT_TRUE(shows_layout(host, {Box{0, 0, 563, 500}, Box{570, 0, 230, 500}, Box{0, 507, 800, 93}}));
+    host.resize_client(1000, 700);
+    EXPECT_TRUE(shows_layout(host, {Box{0, 0, 705, 585}, Box{712, 0, 288, 585}, Box{0, 592, 1000, 108}}));
+    // Maximised: every pane in the same proportions.
+    ShowWindow(host.main_window(), SW_MAXIMIZE);
+    ASSERT_TRUE(pump_until([&] { return IsZoomed(host.main_window()) != 0; }, 3000));
+    const RECT full = client_rect(host.main_window());
+    EXPECT_GT(full.right, 1000);
+    EXPECT_TRUE(shows_layout(host, layout_for(full.right, full.bottom)));
+    ShowWindow(host.main_window(), SW_RESTORE);
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700)));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+TEST(HostLayout, DraggingEitherBarMovesItAndThePanesFollow) {
+    HostRun host(prepare_host(L"drag"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    SetForegroundWindow(host.main_window());
+
+    // Vertical bar at x 563 to 569: grabbed 3 pixels in, let go at x 403.
+    drag_in_client(host, 566, 250, 403, 250);
+    Ratios ratios;
+    ratios.inner = ratio_after_drag(793, 400);
+    EXPECT_TRUE(shows_layout(host, layout_for(800, 600, ratios)));
+
+    // Horizontal bar at y 500 to 506: grabbed 2 pixels in, let go at y 302.
+    drag_in_client(host, 200, 502, 200, 302);
+    ratios.outer = ratio_after_drag(593, 300);
+    EXPECT_TRUE(shows_layout(host, layout_for(800, 600, ratios)));
+
+    // The new proportions are the ones a resize keeps.
+    host.resize_client(1000, 700);
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700, ratios)));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+TEST(HostLayout, TheResizeCursorShowsOnlyOverABar) {
+    HostRun host(prepare_host(L"cursor"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    SetForegroundWindow(host.main_window());
+    // Cursor handles are the host's own; the exact shapes are checked where
+    // the splitter runs in the test's process. Here: one shape along each
+    // bar, another across it, and neither over a pane.
+    const HCURSOR across = cursor_shown_at(host, 566, 250);
+    EXPECT_EQ(cursor_shown_at(host, 564, 50), across);
+    const HCURSOR up_down = cursor_shown_at(host, 300, 503);
+    EXPECT_EQ(cursor_shown_at(host, 700, 501), up_down);
+    EXPECT_NE(across, up_down);
+    for (const POINT in_pane : {POINT{300, 250}, POINT{700, 250}, POINT{400, 550}}) {
+        const HCURSOR over_pane = cursor_shown_at(host, in_pane.x, in_pane.y);
+        EXPECT_NE(over_pane, across) << in_pane.x << "," << in_pane.y;
+        EXPECT_NE(over_pane, up_down) << in_pane.x << "," << in_pane.y;
+    }
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+TEST(HostLayout, AResizeDuringStartUpLeavesTheLayoutToTheNextOne) {
+    // The slow first add-on keeps the host in its start-up for 1.5 s.
+    HostRun host(prepare_host(L"early-resize", {{1, fake_addon(L"slow")}}));
+    ASSERT_TRUE(host.start());
+    ASSERT_NE(host.main_window(), nullptr);
+    host.resize_client(1000, 700);
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(pump_until([&] { return client_rect(host.main_window()).right == 1000; }, 3000));
+    EXPECT_TRUE(shows_layout(host, layout_for(800, 600)));
+    host.resize_client(900, 650);
+    EXPECT_TRUE(shows_layout(host, layout_for(900, 650)));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+TEST(HostLayout, AZeroSizeKeepsTheProportionsForTheNextSize) {
+    HostRun host(prepare_host(L"zero-size"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    SendMessageW(host.main_window(), WM_SIZE, SIZE_RESTORED, 0);
+    EXPECT_TRUE(shows_layout(host, layout_for(800, 600)));
+    host.resize_client(1000, 700);
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700)));
+    // Minimising sizes the client area to nothing; restoring brings it all back.
+    ShowWindow(host.main_window(), SW_MINIMIZE);
+    ASSERT_TRUE(pump_until([&] { return IsIconic(host.main_window()) != 0; }, 3000));
+    ShowWindow(host.main_window(), SW_RESTORE);
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700)));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+TEST(HostLayout, AKilledAddonLeavesTheHostResizingDraggingAndClosingCleanly) {
+    HostRun host(prepare_host(L"killed"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    Process ember = process_of_window(host.embedded(2));
+    ASSERT_NE(ember.handle, nullptr);
+    TerminateProcess(ember.handle, 7);
+    EXPECT_EQ(wait_exit(ember, 5000), 7u);
+    CloseHandle(ember.handle);
+    ASSERT_TRUE(pump_until([&] { return host.embedded(2) == nullptr; }, 3000));
 
     host.resize_client(1000, 700);
-    ASSERT_TRUE(pump_until([&] { return client_rect(host.pane(3)).right == 1000; }, 3000));
-    expect_pane(host, 1, {0, 0, 705, 585});
-    expect_pane(host, 2, {712, 0, 288, 585});
-    expect_pane(host, 3, {0, 592, 1000, 108});
-    for (int slot = 1; slot <= 3; ++slot)
-        EXPECT_TRUE(pump_until([&] { return embedded_fills_pane(host, slot); }, 3000)) << slot;
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700)));
+    SetForegroundWindow(host.main_window());
+    drag_in_client(host, 708, 300, 503, 300);
+    Ratios ratios;
+    ratios.inner = ratio_after_drag(993, 500);
+    EXPECT_TRUE(shows_layout(host, layout_for(1000, 700, ratios)));
+    EXPECT_TRUE(host.responsive());
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+// Stops or resumes the Wine process of one add-on of this test's host.
+void signal_addon(const std::wstring& label, const char* addon, const char* signal) {
+    // The bracket keeps the pattern from matching the shell that runs it.
+    const std::string name(addon);
+    const std::string pattern = "tessel-" + std::string(label.begin(), label.end()) + "-" +
+                                std::to_string(GetCurrentProcessId()) + ".Addon.[" +
+                                name.substr(0, 1) + "]" + name.substr(1) + ".exe";
+    run_unix("pkill -" + std::string(signal) + " -f '" + pattern + "'");
+}
+
+TEST(HostLayout, AStoppedAddonDoesNotHoldUpTheHost) {
+    const std::wstring label = L"stopped";
+    HostRun host(prepare_host(label));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    HWND ember = host.embedded(2);
+    const RECT before = window_rect(ember);
+    signal_addon(label, "Emberpane", "STOP");
+    struct Resume {
+        const std::wstring& label;
+        ~Resume() { signal_addon(label, "Emberpane", "CONT"); }
+    } resume{label};
+
+    host.resize_client(1000, 700);
+    const Panes grown = layout_for(1000, 700);
+    EXPECT_TRUE(pump_until([&] { return current_panes(host) == grown; }, 5000));
+    EXPECT_TRUE(host.responsive(2000));
+    EXPECT_TRUE(embedded_fills_pane(host, 1));
+    EXPECT_TRUE(embedded_fills_pane(host, 3));
+    SetForegroundWindow(host.main_window());
+    drag_in_client(host, 200, 587, 200, 402);  // bar at y 585 to 591, grabbed 2 in
+    Ratios ratios;
+    ratios.outer = ratio_after_drag(693, 400);
+    const Panes dragged = layout_for(1000, 700, ratios);
+    EXPECT_TRUE(pump_until([&] { return current_panes(host) == dragged; }, 5000));
+    EXPECT_TRUE(host.responsive(2000));
+    // The add-on is really stopped: it has not moved. Running again, it catches up.
+    const RECT still = window_rect(ember);
+    EXPECT_EQ(still.right - still.left, before.right - before.left);
+    signal_addon(label, "Emberpane", "CONT");
+    EXPECT_TRUE(shows_layout(host, dragged));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 

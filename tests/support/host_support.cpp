@@ -73,7 +73,7 @@ Process start_process(const std::wstring& file, const std::wstring& directory) {
 Process process_of_window(HWND window) {
     DWORD id = 0;
     GetWindowThreadProcessId(window, &id);
-    HANDLE handle = id ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr;
+    HANDLE handle = id ? OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, id) : nullptr;
     return {handle, id};
 }
 
@@ -157,7 +157,19 @@ void HostRun::resize_client(int width, int height) {
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
     SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
+bool HostRun::responsive(DWORD timeout_ms) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutW(main_window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
+                               &answer) != 0;
+}
+
+POINT HostRun::client_origin() {
+    POINT origin{0, 0};
+    ClientToScreen(main_window(), &origin);
+    return origin;
 }
 
 DWORD HostRun::close_and_wait() {

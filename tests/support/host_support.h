@@ -42,8 +42,13 @@ public:
     HWND pane(int slot);      // container gadget `slot`, wherever it sits
     HWND embedded(int slot);  // the add-on window re-parented into it
     bool wait_captured(std::initializer_list<int> slots, DWORD timeout_ms = 20000);
-    // Sets the client area of "Split" and waits until the panes follow.
+    // Asks for a client area of "Split" without waiting on the host, so
+    // that a host that hangs cannot hang the test; the caller waits for
+    // what it expects.
     void resize_client(int width, int height);
+    // The host answers a message within the time.
+    bool responsive(DWORD timeout_ms = 5000);
+    POINT client_origin();  // on the screen
     DWORD close_and_wait();
     const Process& process() const { return process_; }
     const std::wstring& directory() const { return directory_; }

@@ -123,6 +123,10 @@ void resize_gadget(ObjectId gadget, int x, int y, int width, int height);
 int gadget_width(ObjectId gadget, int mode = kCurrentSize);
 int gadget_height(ObjectId gadget, int mode = kCurrentSize);
 void set_gadget_state(ObjectId gadget, std::int64_t value);
+// 0 when the gadget is gone or its kind has no such slot.
+std::int64_t gadget_state(ObjectId gadget);
+std::int64_t gadget_attribute(ObjectId gadget, int attribute);
+void set_gadget_attribute(ObjectId gadget, int attribute, std::int64_t value);
 
 // The message hook of the gadget kind of `control` for a notification that
 // its parent received; kNotHandled when there is none.

@@ -188,6 +188,23 @@ void set_gadget_state(ObjectId gadget, std::int64_t value) {
     resume_events();
 }
 
+std::int64_t gadget_state(ObjectId gadget) {
+    GadgetRecord* record = find_gadget(gadget);
+    return record && record->ops->get_state ? record->ops->get_state(record) : 0;
+}
+
+std::int64_t gadget_attribute(ObjectId gadget, int attribute) {
+    GadgetRecord* record = find_gadget(gadget);
+    return record && record->ops->get_attribute ? record->ops->get_attribute(record, attribute) : 0;
+}
+
+void set_gadget_attribute(ObjectId gadget, int attribute, std::int64_t value) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record || !record->ops->set_attribute) return;
+    record->ops->set_attribute(record, attribute, static_cast<std::int32_t>(value & 0xFFFFFFFF),
+                               static_cast<std::int32_t>(value >> 32));
+}
+
 LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
                               LPARAM lparam) {
     GadgetRecord* record = gadget_of_window(control);
