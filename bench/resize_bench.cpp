@@ -120,11 +120,11 @@ double total(const std::vector<double>& values) {
 int wmain() {
     timeBeginPeriod(1);
     const std::wstring folder = build_folder();
-    Started program = start(folder + L"Tessel.exe", folder);
+    Process program = start_process(folder + L"Tessel.exe", folder);
     HWND main = nullptr;
     const double started = now_ms();
-    while (!main || !all_captured(main)) {
-        if (now_ms() - started > 30'000 || !program.ok()) {
+    while (!main || !captured(main, {1, 2, 3})) {
+        if (now_ms() - started > 30'000 || !program.handle) {
             std::printf("Tessel did not capture its three add-ons\n");
             end(program);
             return 1;
@@ -141,7 +141,8 @@ int wmain() {
     const std::vector<double> drag_baseline = bare_placements(host, kDragSteps);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(program.process, 10'000) != WAIT_OBJECT_0) end(program);
+    WaitForSingleObject(program.handle, 10'000);
+    end(program);
     timeEndPeriod(1);
     if (resizes.size() != kResizes || drags.size() != kDragSteps) {
         std::printf("a resize or drag step did not reach every add-on window (%zu, %zu)\n",

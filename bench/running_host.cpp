@@ -3,26 +3,6 @@
 #include <algorithm>
 
 namespace tessel::bench {
-namespace {
-
-struct Search {
-    const wchar_t* class_name;
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK match(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (lstrcmpW(name, search->class_name) == 0 && GetWindowLongPtrW(window, GWLP_ID) == search->id) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
 
 double now_ms() {
     static const double per_ms = [] {
@@ -44,55 +24,20 @@ std::wstring build_folder() {
     return folder;
 }
 
-Started start(const std::wstring& file, const std::wstring& directory) {
-    std::wstring line = L"\"" + file + L"\"";
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &started))
-        return {};
-    CloseHandle(started.hThread);
-    return {started.hProcess};
-}
-
-void end(Started& program) {
-    if (!program.process) return;
-    TerminateProcess(program.process, 1);
-    WaitForSingleObject(program.process, 5000);
-    CloseHandle(program.process);
-    program.process = nullptr;
-}
-
-HWND find_gadget_window(HWND top, const wchar_t* class_name, int id) {
-    Search search{class_name, id, nullptr};
-    if (top) EnumChildWindows(top, match, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND pane(HWND main, int slot) { return find_gadget_window(main, L"VaneContainer", slot); }
-
-HWND embedded(HWND main, int slot) {
-    HWND container = pane(main, slot);
-    return container ? GetWindow(container, GW_CHILD) : nullptr;
-}
-
-bool all_captured(HWND main) {
-    for (int slot = 1; slot <= 3; ++slot) {
-        HWND window = embedded(main, slot);
-        if (!window || GetAncestor(window, GA_PARENT) != pane(main, slot)) return false;
-    }
-    return true;
+void end(Process& program) {
+    if (!program.handle) return;
+    TerminateProcess(program.handle, 1);  // fails harmlessly once it has ended
+    WaitForSingleObject(program.handle, 5000);
+    CloseHandle(program.handle);
+    program.handle = nullptr;
 }
 
 HostWindows host_windows(HWND main) {
     HostWindows host;
     host.main = main;
     for (int slot = 1; slot <= 3; ++slot) {
-        host.panes[slot] = pane(main, slot);
-        host.embedded[slot] = embedded(main, slot);
+        host.panes[slot] = probe::pane(main, slot);
+        host.embedded[slot] = probe::embedded(main, slot);
     }
     return host;
 }

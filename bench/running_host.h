@@ -7,26 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/host_probe.h"
+
 namespace tessel::bench {
 
-constexpr const wchar_t* kAddonTitles[] = {L"", L"Cobaltpane", L"Emberpane", L"Saffronpane"};
+using probe::captured;
+using probe::find_gadget_window;
+using probe::kAddonNames;
+using probe::Process;
+using probe::start_process;
 
 double now_ms();  // a steady clock with sub-millisecond resolution
 std::wstring build_folder();  // bin\, holding Tessel.exe and Addon\ .
 
-struct Started {
-    HANDLE process = nullptr;
-    bool ok() const { return process != nullptr; }
-};
-Started start(const std::wstring& file, const std::wstring& directory);
-void end(Started& program);  // terminates and waits
-
-// A window of a toolkit class with the given control identifier, anywhere
-// under `top`.
-HWND find_gadget_window(HWND top, const wchar_t* class_name, int id);
-HWND pane(HWND main, int slot);
-HWND embedded(HWND main, int slot);
-bool all_captured(HWND main);
+// Ends the program if it still runs, and lets go of it.
+void end(Process& program);
 
 // The windows of a running host, looked up once so that polling them
 // costs no enumeration.

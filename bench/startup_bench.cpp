@@ -35,11 +35,11 @@ void wait_gone(const wchar_t* title) {
 // One add-on alone, from its start to its titled window.
 double addon_alone(int slot) {
     const std::wstring folder = build_folder();
-    const wchar_t* title = kAddonTitles[slot];
+    const wchar_t* title = kAddonNames[slot];
     wait_gone(title);
     const double started = now_ms();
-    Started addon = start(folder + L"Addon\\" + title + L".exe", folder);
-    if (!addon.ok()) return -1;
+    Process addon = start_process(folder + L"Addon\\" + title + L".exe", folder);
+    if (!addon.handle) return -1;
     const double took = wait_until(started, [&] { return FindWindowW(nullptr, title) != nullptr; });
     end(addon);
     wait_gone(title);
@@ -55,17 +55,17 @@ HostTimes host_start() {
     const std::wstring folder = build_folder();
     HostTimes times;
     const double started = now_ms();
-    Started host = start(folder + L"Tessel.exe", folder);
-    if (!host.ok()) return times;
+    Process host = start_process(folder + L"Tessel.exe", folder);
+    if (!host.handle) return times;
     HWND main = nullptr;
     times.main_window = wait_until(started, [&] {
         return (main = FindWindowW(L"WindowClass_0", L"Split")) != nullptr;
     });
-    if (main) times.captured = wait_until(started, [&] { return all_captured(main); });
+    if (main) times.captured = wait_until(started, [&] { return captured(main, {1, 2, 3}); });
     PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(host.process, 10'000) != WAIT_OBJECT_0) end(host);
-    CloseHandle(host.process);
-    for (int slot = 1; slot <= 3; ++slot) wait_gone(kAddonTitles[slot]);
+    WaitForSingleObject(host.handle, 10'000);
+    end(host);
+    for (int slot = 1; slot <= 3; ++slot) wait_gone(kAddonNames[slot]);
     return times;
 }
 

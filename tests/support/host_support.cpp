@@ -1,28 +1,11 @@
 #include "tests/support/host_support.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "tests/support/platform_support.h"
 
 namespace tessel::testing {
 namespace {
-
-struct PaneSearch {
-    int id;
-    HWND found;
-};
-
-BOOL CALLBACK find_pane(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<PaneSearch*>(data);
-    wchar_t name[32] = {};
-    GetClassNameW(window, name, 32);
-    if (std::wstring(name) == L"VaneContainer" && GetWindowLongPtrW(window, GWLP_ID) == search->id) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
     const ULONGLONG end = GetTickCount64() + timeout_ms;
@@ -54,20 +37,6 @@ std::wstring prepare_host(const std::wstring& label, const std::map<int, std::ws
             copy_file(source, directory + L"Addon\\" + kAddonNames[slot] + L".exe");
     }
     return directory;
-}
-
-Process start_process(const std::wstring& file, const std::wstring& directory) {
-    std::wstring line = L"\"" + file + L"\"";
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &started))
-        return {};
-    CloseHandle(started.hThread);
-    return {started.hProcess, started.dwProcessId};
 }
 
 Process process_of_window(HWND window) {
@@ -130,25 +99,12 @@ HWND HostRun::main_window(DWORD timeout_ms) {
     return main_;
 }
 
-HWND HostRun::pane(int slot) {
-    PaneSearch search{slot, nullptr};
-    if (main_window()) EnumChildWindows(main_, find_pane, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND HostRun::pane(int slot) { return probe::pane(main_window(), slot); }
 
-HWND HostRun::embedded(int slot) {
-    HWND container = pane(slot);
-    return container ? GetWindow(container, GW_CHILD) : nullptr;
-}
+HWND HostRun::embedded(int slot) { return probe::embedded(main_window(), slot); }
 
 bool HostRun::wait_captured(std::initializer_list<int> slots, DWORD timeout_ms) {
-    return wait_for([&] {
-        for (int slot : slots) {
-            HWND window = embedded(slot);
-            if (!window || GetAncestor(window, GA_PARENT) != pane(slot)) return false;
-        }
-        return true;
-    }, timeout_ms);
+    return wait_for([&] { return probe::captured(main_window(), slots); }, timeout_ms);
 }
 
 void HostRun::resize_client(int width, int height) {

@@ -7,9 +7,13 @@
 #include <map>
 #include <string>
 
+#include "tests/support/host_probe.h"
+
 namespace tessel::testing {
 
-constexpr const wchar_t* kAddonNames[] = {L"", L"Cobaltpane", L"Emberpane", L"Saffronpane"};
+using probe::kAddonNames;
+using probe::Process;
+using probe::start_process;
 
 // A directory holding Tessel.exe and an Addon folder. Each slot gets the
 // real add-on unless `replaced` names another executable for it (empty:
@@ -19,11 +23,6 @@ std::wstring prepare_host(const std::wstring& label,
 std::wstring fake_addon(const wchar_t* mode);  // path of fake_addon_<mode>.exe
 std::wstring build_addon(const wchar_t* name);  // path of the built add-on
 
-struct Process {
-    HANDLE handle = nullptr;
-    DWORD id = 0;
-};
-Process start_process(const std::wstring& file, const std::wstring& directory = L"");
 Process process_of_window(HWND window);
 DWORD wait_exit(const Process& process, DWORD timeout_ms = 15000);  // STILL_ACTIVE on time-out
 bool has_ended(const Process& process);
