@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "toolkit/forms/fonts.h"
+#include "toolkit/forms/menus.h"
 #include "toolkit/gadgets/gadget.h"
 #include "toolkit/process/program_runner.h"
 #include "toolkit/window/event_pump.h"
@@ -28,6 +29,7 @@ void start_toolkit() {
     start_program_runner();
     start_event_component();
     start_font_component();
+    start_menu_component();
     start_window_component();
     OleInitialize(nullptr);
     start_gadget_component();
@@ -37,6 +39,7 @@ void stop_toolkit() {
     stop_gadget_component();
     OleUninitialize();
     stop_window_component();
+    stop_menu_component();
     stop_font_component();
     stop_event_component();
     if (heap()) HeapDestroy(heap());

@@ -8,7 +8,7 @@ namespace tessel {
 constexpr SIZE_T kPrivateHeapInitialSize = 4096;
 
 // Creates the private heap and starts every component in its fixed order:
-// runner, events, fonts, windows, OLE, gadgets.
+// runner, events, fonts, menus, windows, OLE, gadgets.
 void start_toolkit();
 // Stops them in reverse order (closing every window that is still open and
 // deleting every font), then destroys the private heap.

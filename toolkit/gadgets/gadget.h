@@ -50,9 +50,10 @@ struct GadgetTypeOps {
     void (*set_state)(GadgetRecord*, std::int32_t low, std::int32_t high) = nullptr;      // 3
     std::wstring (*get_text)(GadgetRecord*) = nullptr;                                    // 4
     void (*set_text)(GadgetRecord*, const wchar_t*) = nullptr;                            // 5
-    void (*add_item)(GadgetRecord*, int position, const wchar_t*, std::intptr_t image) = nullptr;  // 6
-    void (*add_item_with_level)(GadgetRecord*, int position, const wchar_t*, std::intptr_t image,
-                                int sublevel) = nullptr;                                  // 7
+    std::intptr_t (*add_item)(GadgetRecord*, int position, const wchar_t*,
+                              std::intptr_t image) = nullptr;                             // 6
+    std::intptr_t (*add_item_with_level)(GadgetRecord*, int position, const wchar_t*,
+                                         std::intptr_t image, int sublevel) = nullptr;    // 7
     void (*remove_item)(GadgetRecord*, int position) = nullptr;                           // 8
     void (*clear_items)(GadgetRecord*) = nullptr;                                         // 9
     void (*resize)(GadgetRecord*, int x, int y, int width, int height) = nullptr;         // 10
@@ -127,6 +128,27 @@ void set_gadget_state(ObjectId gadget, std::int64_t value);
 std::int64_t gadget_state(ObjectId gadget);
 std::int64_t gadget_attribute(ObjectId gadget, int attribute);
 void set_gadget_attribute(ObjectId gadget, int attribute, std::int64_t value);
+
+// Text and items of the form gadgets. A gone gadget or an empty slot gives
+// "", 0 or -1 (colours) and changes nothing.
+std::wstring gadget_text(ObjectId gadget);
+void set_gadget_text(ObjectId gadget, const wchar_t* text);
+// Kinds with levels (the tree) take the sublevel; the others ignore it.
+// The kind's result: the tree's native item handle, 1 for a combo box.
+std::intptr_t add_gadget_item(ObjectId gadget, int position, const wchar_t* text, std::intptr_t image = 0,
+                     int sublevel = 0);
+void remove_gadget_item(ObjectId gadget, int position);
+void clear_gadget_items(ObjectId gadget);
+int count_gadget_items(ObjectId gadget);
+std::wstring gadget_item_text(ObjectId gadget, int item);
+void set_gadget_item_text(ObjectId gadget, int item, const wchar_t* text);
+int gadget_item_state(ObjectId gadget, int item);
+void set_gadget_item_state(ObjectId gadget, int item, int state);
+std::int64_t gadget_item_attribute(ObjectId gadget, int item, int attribute);
+Color gadget_color(ObjectId gadget, int kind);
+
+// The default resize, for kinds whose own resize builds on it.
+void resize_gadget_window(GadgetRecord* record, int x, int y, int width, int height);
 
 // The message hook of the gadget kind of `control` for a notification that
 // its parent received; kNotHandled when there is none.

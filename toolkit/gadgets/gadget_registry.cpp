@@ -176,6 +176,10 @@ void resize_gadget(ObjectId gadget, int x, int y, int width, int height) {
     else default_resize(record, x, y, width, height);
 }
 
+void resize_gadget_window(GadgetRecord* record, int x, int y, int width, int height) {
+    default_resize(record, x, y, width, height);
+}
+
 int gadget_width(ObjectId gadget, int mode) { return measure(gadget, mode, true); }
 int gadget_height(ObjectId gadget, int mode) { return measure(gadget, mode, false); }
 
@@ -203,6 +207,81 @@ void set_gadget_attribute(ObjectId gadget, int attribute, std::int64_t value) {
     if (!record || !record->ops->set_attribute) return;
     record->ops->set_attribute(record, attribute, static_cast<std::int32_t>(value & 0xFFFFFFFF),
                                static_cast<std::int32_t>(value >> 32));
+}
+
+namespace {
+
+// The live record of `gadget` when its kind fills the slot, else null.
+template <typename Slot>
+GadgetRecord* with_slot(ObjectId gadget, Slot GadgetTypeOps::*slot) {
+    GadgetRecord* record = find_gadget(gadget);
+    return record && record->ops->*slot ? record : nullptr;
+}
+
+}  // namespace
+
+std::wstring gadget_text(ObjectId gadget) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::get_text);
+    return record ? record->ops->get_text(record) : std::wstring();
+}
+
+void set_gadget_text(ObjectId gadget, const wchar_t* text) {
+    if (GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::set_text))
+        record->ops->set_text(record, text);
+}
+
+std::intptr_t add_gadget_item(ObjectId gadget, int position, const wchar_t* text,
+                              std::intptr_t image, int sublevel) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record) return 0;
+    if (record->ops->add_item_with_level)
+        return record->ops->add_item_with_level(record, position, text, image, sublevel);
+    return record->ops->add_item ? record->ops->add_item(record, position, text, image) : 0;
+}
+
+void remove_gadget_item(ObjectId gadget, int position) {
+    if (GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::remove_item))
+        record->ops->remove_item(record, position);
+}
+
+void clear_gadget_items(ObjectId gadget) {
+    if (GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::clear_items))
+        record->ops->clear_items(record);
+}
+
+int count_gadget_items(ObjectId gadget) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::count_items);
+    return record ? record->ops->count_items(record) : 0;
+}
+
+std::wstring gadget_item_text(ObjectId gadget, int item) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::get_item_text);
+    return record ? record->ops->get_item_text(record, item) : std::wstring();
+}
+
+void set_gadget_item_text(ObjectId gadget, int item, const wchar_t* text) {
+    if (GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::set_item_text))
+        record->ops->set_item_text(record, item, text);
+}
+
+int gadget_item_state(ObjectId gadget, int item) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::get_item_state);
+    return record ? record->ops->get_item_state(record, item) : 0;
+}
+
+void set_gadget_item_state(ObjectId gadget, int item, int state) {
+    if (GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::set_item_state))
+        record->ops->set_item_state(record, item, state);
+}
+
+std::int64_t gadget_item_attribute(ObjectId gadget, int item, int attribute) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::get_item_attribute);
+    return record ? record->ops->get_item_attribute(record, item, attribute) : 0;
+}
+
+Color gadget_color(ObjectId gadget, int kind) {
+    GadgetRecord* record = with_slot(gadget, &GadgetTypeOps::get_color);
+    return record ? record->ops->get_color(record, kind) : kNoColor;
 }
 
 LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
