@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs a command with a Wine prefix kept in the build folder and, when there
 # is no display, a private X server. Usage: with-display.sh COMMAND...
+# TESSEL_WINEPREFIX names another prefix (a run beside a running one).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="$root/build/mingw/wineprefix"
+export WINEPREFIX="${TESSEL_WINEPREFIX:-$root/build/mingw/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset WINEARCH
