@@ -1,7 +1,10 @@
-// Each add-on build run on its own.
+// Each add-on build run on its own: its window, its gadgets in place, its
+// colours on the screen (a screenshot per build is kept beside the tests).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tests/support/host_support.h"
 #include "tests/support/platform_support.h"
@@ -11,57 +14,112 @@ namespace {
 
 struct Build {
     const wchar_t* name;
-    const char* colour;  // as the screen shows it, #RRGGBB
+    const char* window;   // as the screen shows it, #RRGGBB
+    const char* caption;  // caption text
 };
+
+struct Child {
+    const wchar_t* class_name;
+    RECT place;  // in the client area; combo boxes closed
+};
+
+// The window as it is built, in creation order.
+const Child kChildren[] = {
+    {L"Static", {0, 4, 553, 23}},         {L"ComboBox", {7, 27, 217, 50}},
+    {L"Button", {233, 27, 337, 49}},      {L"Button", {352, 27, 424, 49}},
+    {L"ComboBox", {7, 54, 545, 77}},      {L"SysTreeView32", {7, 79, 545, 580}},
+    {L"RICHEDIT50W", {7, 587, 545, 683}},
+};
+
+std::vector<HWND> children_of(HWND window) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        found.push_back(child);
+    return found;
+}
+
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Runs a shell command and hands back what it printed.
+std::string output_of(const std::string& command) {
+    const std::string file = "/tmp/tessel-out-" + std::to_string(GetCurrentProcessId());
+    run_unix(command + " > " + file);
+    std::string text;
+    const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
+    if (FILE* in = _wfopen(path.c_str(), L"r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, in)) text += buffer;
+        std::fclose(in);
+    }
+    DeleteFileW(path.c_str());
+    return text;
+}
+
+std::string pixel(const std::string& shot, POINT at) {
+    const std::string row = output_of("convert " + shot + " -crop 1x1+" + std::to_string(at.x) + "+" +
+                                      std::to_string(at.y) + " txt:-");
+    const std::size_t hash = row.find('#', row.find('\n'));
+    return hash == std::string::npos ? "" : row.substr(hash, 7);
+}
+
+// The distinct colours of a screen rectangle, as one text.
+std::string colours_in(const std::string& shot, const RECT& area) {
+    return output_of("convert " + shot + " -crop " + std::to_string(area.right - area.left) + "x" +
+                     std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) + "+" +
+                     std::to_string(area.top) + " -unique-colors txt:-");
+}
 
 class AddonAlone : public ::testing::TestWithParam<Build> {};
 
-std::string pixel_at(int x, int y, const std::string& screenshot) {
-    const std::string text = "/tmp/tessel-pixel-" + std::to_string(GetCurrentProcessId());
-    run_unix("import -window root " + screenshot + " && convert " + screenshot + " -crop 1x1+" +
-             std::to_string(x) + "+" + std::to_string(y) + " txt:- > " + text);
-    std::wstring line;
-    const std::wstring file = L"Z:" + std::wstring(text.begin(), text.end());
-    if (FILE* in = _wfopen(file.c_str(), L"r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, in)) {
-            const std::string row = buffer;
-            const std::size_t hash = row.find('#');
-            if (row.rfind("0,0:", 0) == 0 && hash != std::string::npos) {
-                std::fclose(in);
-                DeleteFileW(file.c_str());
-                return row.substr(hash, 7);
-            }
-        }
-        std::fclose(in);
-    }
-    return "";
-}
-
-TEST_P(AddonAlone, ShowsItsColouredPopupAtItsPlaceAndEndsWithZeroOnClose) {
+TEST_P(AddonAlone, ShowsItsCompleteWindowAtItsPlaceAndEndsWithZeroOnClose) {
     const Build build = GetParam();
     Process addon = start_process(build_addon(build.name));
     ASSERT_NE(addon.handle, nullptr);
     HWND window = nullptr;
     ASSERT_TRUE(pump_until([&] { return (window = FindWindowW(nullptr, build.name)); }, 10000));
+    // The title is there from the first step; the rest follows.
+    ASSERT_TRUE(pump_until([&] { return children_of(window).size() == 7 && GetMenu(window); }, 10000));
     const RECT outer = window_rect(window);
     EXPECT_EQ(outer.left, 1332);
     EXPECT_EQ(outer.top, 203);
     EXPECT_EQ(outer.right - outer.left, 553);
-    EXPECT_EQ(outer.bottom - outer.top, 712);
+    EXPECT_EQ(outer.bottom - outer.top, 712);  // the menu bar came out of the client area
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
 
+    const std::vector<HWND> children = children_of(window);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        wchar_t name[32] = {};
+        GetClassNameW(children[i], name, 32);
+        EXPECT_EQ(_wcsicmp(name, kChildren[i].class_name), 0) << "gadget " << i + 1 << ": " << narrow(name);
+        EXPECT_EQ(GetWindowLongPtrW(children[i], GWLP_ID), static_cast<LONG_PTR>(i + 1));
+        const RECT place = rect_in(window, children[i]);
+        EXPECT_EQ(place.left, kChildren[i].place.left) << "gadget " << i + 1;
+        EXPECT_EQ(place.top, kChildren[i].place.top) << "gadget " << i + 1;
+        EXPECT_EQ(place.right, kChildren[i].place.right) << "gadget " << i + 1;
+        EXPECT_EQ(place.bottom, kChildren[i].place.bottom) << "gadget " << i + 1;
+    }
+
     Sleep(400);  // let it paint
-    std::wstring folder = unix_path(bin_directory());
-    const std::string screenshot = std::string(folder.begin(), folder.end()) + "addon-" +
-                                   std::string(build.name, build.name + wcslen(build.name)) + ".png";
-    EXPECT_EQ(pixel_at(1332 + 276, 203 + 400, screenshot), build.colour);
+    const std::string shot = narrow(unix_path(bin_directory())) + "addon-" + narrow(build.name) + ".png";
+    run_unix("import -window root " + shot);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    auto at = [&](int x, int y) { return POINT{client.x + x, client.y + y}; };
+    EXPECT_EQ(pixel(shot, at(3, 300)), build.window);    // left of the tree
+    EXPECT_EQ(pixel(shot, at(276, 583)), build.window);  // between tree and editor
+    EXPECT_EQ(pixel(shot, at(2, 12)), build.window);     // caption background
+    EXPECT_EQ(pixel(shot, at(276, 300)), "#FFFFFF");     // the empty tree
+    const std::string caption = colours_in(shot, {client.x + 150, client.y + 4, client.x + 400, client.y + 23});
+    EXPECT_NE(caption.find(build.caption), std::string::npos) << caption;
+    EXPECT_LT(at(0, 0).y, outer.top + 40);  // a bar, not a second window
+    EXPECT_GT(at(0, 0).y, outer.top);
 
     // Other input changes nothing; only a close request ends it.
     PostMessageW(window, WM_LBUTTONUP, 0, 0);
     PostMessageW(window, WM_COMMAND, 16, 0);
+    PostMessageW(children[2], BM_CLICK, 0, 0);
     Sleep(200);
     EXPECT_FALSE(has_ended(addon));
     PostMessageW(window, WM_CLOSE, 0, 0);
@@ -70,13 +128,10 @@ TEST_P(AddonAlone, ShowsItsColouredPopupAtItsPlaceAndEndsWithZeroOnClose) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, AddonAlone,
-                         ::testing::Values(Build{L"Emberpane", "#FF0000"},
-                                           Build{L"Cobaltpane", "#0000FF"},
-                                           Build{L"Saffronpane", "#FFFF00"}),
-                         [](const auto& info) {
-                             const std::wstring name = info.param.name;
-                             return std::string(name.begin(), name.end());
-                         });
+                         ::testing::Values(Build{L"Emberpane", "#FF0000", "#FFFFFF"},
+                                           Build{L"Cobaltpane", "#0000FF", "#FFFFFF"},
+                                           Build{L"Saffronpane", "#FFFF00", "#000000"}),
+                         [](const auto& info) { return narrow(info.param.name); });
 
 }  // namespace
 }  // namespace tessel::testing

@@ -40,15 +40,9 @@ int count_code(const std::vector<SeenEvent>& events, int code) {
     return count;
 }
 
-int run_unix(const std::string& command) {
-    // Wine starts a program of the machine but hands back no usable process
-    // handles (closing them would close handles of ours), so the command
-    // reports its end through a file instead.
-    static int serial = 0;
-    const std::string marker = "/tmp/tessel-run-" + std::to_string(GetCurrentProcessId()) + "-" +
-                               std::to_string(++serial);
-    const std::string script =
-        command + "; echo $? > " + marker + ".part; mv " + marker + ".part " + marker;
+namespace {
+
+bool start_unix(const std::string& script) {
     std::wstring line = L"/bin/sh -c \"";
     for (char c : script) {
         if (c == '"' || c == '\\') line.push_back(L'\\');
@@ -60,8 +54,20 @@ int run_unix(const std::string& command) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process) != 0;
+}
+
+}  // namespace
+
+int run_unix(const std::string& command) {
+    // Wine starts a program of the machine but hands back no usable process
+    // handles (closing them would close handles of ours), so the command
+    // reports its end through a file instead.
+    static int serial = 0;
+    const std::string marker = "/tmp/tessel-run-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++serial);
+    if (!start_unix(command + "; echo $? > " + marker + ".part; mv " + marker + ".part " + marker))
         return -1;
     const std::wstring done = L"Z:" + std::wstring(marker.begin(), marker.end());
     // No pumping meanwhile: input it makes waits in our queue for the
@@ -79,6 +85,8 @@ int run_unix(const std::string& command) {
     DeleteFileW(done.c_str());
     return code;
 }
+
+void run_unix_detached(const std::string& command) { start_unix(command); }
 
 void xdotool(const std::string& arguments) { run_unix("xdotool " + arguments); }
 

@@ -1,0 +1,273 @@
+// The tree and editor gadgets, and the add-on's complete window, built in
+// this process.
+
+#include <cstring>
+
+#include "addon/addon_window.h"
+#include "tests/support/window_fixture.h"
+#include "toolkit/forms/editor.h"
+#include "toolkit/forms/colors.h"
+#include "toolkit/forms/fonts.h"
+#include "toolkit/forms/menus.h"
+#include "toolkit/forms/tree.h"
+
+namespace tessel::testing {
+namespace {
+
+using TreeTest = WindowTest;
+using EditorTest = WindowTest;
+
+HTREEITEM native(ObjectId tree, int position) {
+    GadgetRecord* record = find_gadget(tree);
+    return reinterpret_cast<HTREEITEM>(record->ops->get_item_handle(record, position));
+}
+
+HTREEITEM relative(HWND tree, UINT relation, HTREEITEM item) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+// The native items depth first, which is the order positions follow.
+void walk(HWND tree, HTREEITEM first, std::vector<HTREEITEM>& order) {
+    for (HTREEITEM item = first; item; item = relative(tree, TVGN_NEXT, item)) {
+        order.push_back(item);
+        walk(tree, relative(tree, TVGN_CHILD, item), order);
+    }
+}
+
+// Positions, native order and parameters agree.
+void expect_consistent(ObjectId tree) {
+    HWND control = gadget_handle(tree);
+    std::vector<HTREEITEM> order;
+    walk(control, relative(control, TVGN_ROOT, nullptr), order);
+    ASSERT_EQ(static_cast<int>(order.size()), count_gadget_items(tree));
+    for (int i = 0; i < static_cast<int>(order.size()); ++i) {
+        ASSERT_EQ(order[static_cast<std::size_t>(i)], native(tree, i)) << "position " << i;
+        TVITEMW fields{};
+        fields.mask = TVIF_PARAM | TVIF_HANDLE;
+        fields.hItem = order[static_cast<std::size_t>(i)];
+        SendMessageW(control, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
+        ASSERT_EQ(fields.lParam, i);
+    }
+}
+
+TEST_F(TreeTest, HundredsOfItemsKeepTheirOrderAndPlaceThroughInsertsAndRemovals) {
+    HWND tree = as_window(create_tree(6, 7, 79, 538, 400, kTreeShowSelection));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(tree, GWL_STYLE)), 0x50010027u);
+    EXPECT_TRUE(GetWindowLongW(tree, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    for (int i = 0; i < 300; ++i)
+        add_gadget_item(6, -1, (L"item " + std::to_wstring(i)).c_str(), 0, i % 3);
+    ASSERT_EQ(count_gadget_items(6), 300);
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_EQ(gadget_item_attribute(6, i, kItemSublevel), i % 3);
+        ASSERT_EQ(relative(tree, TVGN_PARENT, native(6, i)), i % 3 ? native(6, i - 1) : nullptr);
+    }
+    expect_consistent(6);
+    EXPECT_EQ(gadget_item_text(6, 299), L"item 299");
+
+    // After an item with children, an insert becomes its first child.
+    add_gadget_item(6, 1, L"inserted", 0, 0);
+    EXPECT_EQ(gadget_item_text(6, 1), L"inserted");
+    EXPECT_EQ(gadget_item_attribute(6, 1, kItemSublevel), 1);
+    expect_consistent(6);
+    // Removing an item removes its subtree: 0, "inserted", 1 and 2.
+    remove_gadget_item(6, 0);
+    EXPECT_EQ(count_gadget_items(6), 297);
+    EXPECT_EQ(gadget_item_text(6, 0), L"item 3");
+    expect_consistent(6);
+    // An item that loses its last child loses its button too.
+    remove_gadget_item(6, 1);
+    TVITEMW fields{};
+    fields.mask = TVIF_CHILDREN | TVIF_HANDLE;
+    fields.hItem = native(6, 0);
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
+    EXPECT_EQ(fields.cChildren, 0);
+    EXPECT_EQ(gadget_item_text(6, 5000), L"");
+    remove_gadget_item(6, -3);
+    clear_gadget_items(6);
+    EXPECT_EQ(count_gadget_items(6), 0);
+    EXPECT_EQ(gadget_state(6), -1);
+}
+
+TEST_F(TreeTest, AClickSelectsAndItsEventFollowsTheChange) {
+    HWND tree = as_window(create_tree(6, 7, 79, 538, 400, kTreeShowSelection));
+    for (const wchar_t* text : {L"one", L"two", L"three"}) add_gadget_item(6, -1, text);
+    RECT label{};
+    const HTREEITEM second = native(6, 1);
+    std::memcpy(&label, &second, sizeof second);  // the message's way to name the item
+    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)));
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&label), 2);
+    click_at(label.left + 5, (label.top + label.bottom) / 2);
+    auto events = collect_events(300);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events_for(events, gadget_event, 6, 0x300), 1);
+    EXPECT_EQ(events_for(events, gadget_event, 6, 0), 1);
+    EXPECT_EQ(events.back().type, 0);  // the click comes after the change
+    EXPECT_EQ(gadget_state(6), 1);
+    EXPECT_EQ(gadget_text(6), L"two");
+
+    // A right double click counts on a label, not beside it.
+    const int y = (label.top + label.bottom) / 2;
+    xdotool("mousemove --sync " + std::to_string(label.left + 5) + " " + std::to_string(y) + " click --repeat 2 3");
+    EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 3), 1);
+    xdotool("mousemove --sync " + std::to_string(label.right + 60) + " " + std::to_string(y) + " click --repeat 2 3");
+    EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 3), 0);
+    // A programmatic selection is not the user's.
+    set_gadget_state(6, 2);
+    EXPECT_EQ(count_code(collect_events(100), gadget_event), 0);
+    EXPECT_EQ(gadget_state(6), 2);
+}
+
+TEST_F(EditorTest, AMegabyteOfTextComesBackUnchangedAndIsNeverTakenForMarkup) {
+    HWND editor = as_window(create_editor(7, 7, 300, 538, 96));
+    ASSERT_NE(editor, nullptr);
+    // Creation is quiet. (Wine's rich edit also reports its first paint,
+    // type 0x400, which the platform sends only to those who ask.)
+    EXPECT_EQ(events_for(collect_events(50), gadget_event, 7, 0x300), 0);
+    std::wstring text;
+    for (int line = 0; text.size() < 1'000'000; ++line)
+        text += L"line " + std::to_wstring(line) + L" d\u00e9j\u00e0 vu\r\n";
+    // Beyond Latin-1, and a tab, kept short: Wine's rich edit lays both
+    // out slowly in a megabyte (over 40 s for a tab on every line).
+    text += L"\u4e2d\u6587\tend";
+    set_gadget_text(7, text.c_str());
+    EXPECT_EQ(gadget_text(7).size(), text.size());
+    EXPECT_TRUE(gadget_text(7) == text);
+    EXPECT_GT(events_for(collect_events(50), gadget_event, 7, 0x300), 0);
+
+    // Left in place: Wine's rich edit takes minutes to delete a megabyte
+    // of lines, which the window's closing does not.
+}
+
+TEST_F(EditorTest, TextThatLooksLikeMarkupIsKeptAsText) {
+    create_editor(7, 7, 300, 538, 96);
+    const wchar_t* markup = L"{\\rtf1 not markup}";
+    set_gadget_text(7, markup);
+    EXPECT_EQ(gadget_text(7), markup);
+    set_gadget_text(7, nullptr);
+    EXPECT_EQ(gadget_text(7), L"");
+    EXPECT_EQ(count_gadget_items(7), 0);
+}
+
+TEST_F(EditorTest, LinesAreCountedAddedAndRemovedInPlace) {
+    create_editor(7, 7, 300, 538, 96);
+    EXPECT_EQ(count_gadget_items(7), 0);
+    add_gadget_item(7, -1, L"");
+    EXPECT_EQ(count_gadget_items(7), 1);  // one empty line, no text yet
+    EXPECT_EQ(gadget_text(7), L"");
+    add_gadget_item(7, -1, L"second");
+    add_gadget_item(7, -1, L"third");
+    EXPECT_EQ(count_gadget_items(7), 3);
+    add_gadget_item(7, 0, L"first");
+    EXPECT_EQ(count_gadget_items(7), 4);
+    EXPECT_EQ(gadget_item_text(7, 0), L"first");
+    EXPECT_EQ(gadget_item_text(7, 2), L"second");
+    set_gadget_item_text(7, 3, L"last");
+    remove_gadget_item(7, 1);
+    EXPECT_EQ(gadget_text(7), L"first\r\nsecond\r\nlast");
+    remove_gadget_item(7, 2);
+    EXPECT_EQ(gadget_text(7), L"first\r\nsecond");
+    EXPECT_EQ(gadget_item_text(7, 40), L"");
+    clear_gadget_items(7);
+    EXPECT_EQ(count_gadget_items(7), 0);
+
+    // Focus in and out are events; Tab is typed without navigation.
+    SetFocus(gadget_handle(7));
+    SetFocus(window);
+    const auto events = collect_events(100);
+    EXPECT_EQ(events_for(events, gadget_event, 7, 14000), 1);
+    EXPECT_EQ(events_for(events, gadget_event, 7, 14001), 1);
+    SendMessageW(gadget_handle(7), WM_CHAR, L'\t', 0);
+    EXPECT_EQ(gadget_text(7), L"\t");
+}
+
+TEST(EditorLibraries, WithoutTheNewestLibraryTheNextServesAndWithoutAnyNoEditorIsMade) {
+    // Wine's loader takes its overrides from the environment it starts in,
+    // so the probe is started from the shell.
+    std::wstring probe = bin_directory() + L"editor_probe.exe";
+    probe = probe.substr(2);  // the drive: Wine maps Z: to /
+    for (wchar_t& c : probe)
+        if (c == L'\\') c = L'/';
+    const std::string path(probe.begin(), probe.end());
+    auto run_with = [&](const std::string& disabled) {
+        return run_unix("WINEDLLOVERRIDES='mscoree,mshtml=;" + disabled + "=d' wine " + path);
+    };
+    EXPECT_EQ(run_with("none"), 1);
+    EXPECT_EQ(run_with("msftedit"), 2);
+    EXPECT_EQ(run_with("msftedit,riched20,riched32"), 0);  // 0: no editor and no record
+}
+
+class AddonWindow : public ::testing::Test {
+protected:
+    void TearDown() override {
+        close_window(addon::kWindow);
+        destroy_all_objects(*font_table());
+        pump_for(10);
+    }
+};
+
+TEST_F(AddonWindow, TheTreeDrawsInTwelvePointArialAndTheEditorIsWritable) {
+    addon::build_window(addon::kVariants[0]);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(gadget_handle(addon::kTree), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW described{};
+    ASSERT_TRUE(GetObjectW(font, sizeof described, &described));
+    EXPECT_STREQ(described.lfFaceName, L"Arial");
+    EXPECT_EQ(described.lfHeight, font_height_for(12, screen_vertical_dpi()));
+    HWND editor = gadget_handle(addon::kEditor);
+    EXPECT_EQ(gadget_attribute(addon::kEditor, kEditorReadOnlyAttribute), 0);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(editor, GWL_STYLE)) & 0xFFFF, 0x11C4u);
+    EXPECT_EQ(gadget_height(addon::kUpperCombo), 23);
+    EXPECT_EQ(gadget_height(addon::kLowerCombo), 23);
+    EXPECT_EQ(gadget_color(addon::kCaption, kColorFront), addon::kVariants[0].caption_front);
+}
+
+// What one complete window holds that its closing must give back.
+struct Held {
+    HWND window;
+    HMENU bar;
+    HFONT tree_font;
+    HBRUSH background;
+};
+
+Held build_and_close() {
+    addon::build_window(addon::kVariants[1]);
+    pump_for(1);
+    const Held held{window_handle(addon::kWindow), menu_handle(addon::kMenuBar),
+                    reinterpret_cast<HFONT>(SendMessageW(gadget_handle(addon::kTree), WM_GETFONT, 0, 0)),
+                    find_window_record(addon::kWindow)->background_brush};
+    close_window(addon::kWindow);
+    destroy_all_objects(*font_table());  // the font outlives its window, as at exit
+    return held;
+}
+
+TEST_F(AddonWindow, OpeningAndClosingItTwoHundredTimesLeavesNoHandlesBehind) {
+    build_and_close();  // the first one loads libraries and registers classes
+    HANDLE self = GetCurrentProcess();
+    DWORD kernel = 0, kernel_after = 0;
+    GetProcessHandleCount(self, &kernel);
+    const DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS), user = GetGuiResources(self, GR_USEROBJECTS);
+    const std::size_t brushes = brush_cache_entries();
+    Held last{};
+    for (int i = 0; i < 200; ++i) last = build_and_close();
+    GetProcessHandleCount(self, &kernel_after);
+    const DWORD gdi_after = GetGuiResources(self, GR_GDIOBJECTS);
+    const DWORD user_after = GetGuiResources(self, GR_USEROBJECTS);
+    std::printf("over 200 windows: GDI objects %lu -> %lu, USER objects %lu -> %lu, handles %lu -> %lu\n",
+                gdi, gdi_after, user, user_after, kernel, kernel_after);
+    EXPECT_LE(gdi_after, gdi + 2);
+    EXPECT_LE(user_after, user + 2);
+    EXPECT_LE(kernel_after, kernel + 2);
+    // Wine counts no GUI objects (it answers 0), so each kind is checked
+    // for itself too.
+    EXPECT_FALSE(IsWindow(last.window));
+    EXPECT_FALSE(IsMenu(last.bar));
+    EXPECT_EQ(GetObjectType(last.tree_font), 0u);
+    EXPECT_EQ(GetObjectType(last.background), 0u);
+    EXPECT_EQ(brush_cache_entries(), brushes);
+    EXPECT_EQ(menu_handle(addon::kMenuBar), nullptr);
+    EXPECT_EQ(gadget_handle(addon::kTree), nullptr);
+}
+
+}  // namespace
+}  // namespace tessel::testing
