@@ -184,10 +184,7 @@ TEST_F(EditorTest, LinesAreCountedAddedAndRemovedInPlace) {
 TEST(EditorLibraries, WithoutTheNewestLibraryTheNextServesAndWithoutAnyNoEditorIsMade) {
     // Wine's loader takes its overrides from the environment it starts in,
     // so the probe is started from the shell.
-    std::wstring probe = bin_directory() + L"editor_probe.exe";
-    probe = probe.substr(2);  // the drive: Wine maps Z: to /
-    for (wchar_t& c : probe)
-        if (c == L'\\') c = L'/';
+    const std::wstring probe = unix_path(bin_directory() + L"editor_probe.exe");
     const std::string path(probe.begin(), probe.end());
     auto run_with = [&](const std::string& disabled) {
         return run_unix("WINEDLLOVERRIDES='mscoree,mshtml=;" + disabled + "=d' wine " + path);

@@ -133,14 +133,6 @@ DWORD HostRun::close_and_wait() {
     return wait_exit(process_);
 }
 
-std::wstring unix_path(const std::wstring& windows_path) {
-    std::wstring path = windows_path;
-    if (path.size() > 2 && path[1] == L':') path = path.substr(2);
-    for (wchar_t& c : path)
-        if (c == L'\\') c = L'/';
-    return path;
-}
-
 std::wstring read_first_line(const std::wstring& file) {
     std::wstring line;
     if (FILE* in = _wfopen(file.c_str(), L"r, ccs=UTF-8")) {

@@ -58,7 +58,6 @@ private:
     HWND main_ = nullptr;
 };
 
-std::wstring unix_path(const std::wstring& windows_path);
 std::wstring read_first_line(const std::wstring& file);
 
 }  // namespace tessel::testing

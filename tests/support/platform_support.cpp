@@ -109,6 +109,14 @@ void drag(int from_x, int from_y, int to_x, int to_y) {
     pump_for(100);
 }
 
+std::wstring unix_path(const std::wstring& windows_path) {
+    std::wstring path = windows_path;
+    if (path.size() > 2 && path[1] == L':') path = path.substr(2);
+    for (wchar_t& c : path)
+        if (c == L'\\') c = L'/';
+    return path;
+}
+
 std::wstring bin_directory() { return path_part(program_path()); }
 
 std::wstring fresh_directory(const std::wstring& name) {

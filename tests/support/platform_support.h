@@ -33,6 +33,8 @@ void xdotool(const std::string& arguments);
 void click_at(int x, int y);
 void drag(int from_x, int from_y, int to_x, int to_y);
 
+// The machine's path of a file under Wine's Z: drive.
+std::wstring unix_path(const std::wstring& windows_path);
 std::wstring bin_directory();  // of the running test program, with separator
 std::wstring fresh_directory(const std::wstring& name);  // empty, under %TEMP%
 bool copy_file(const std::wstring& from, const std::wstring& to);
