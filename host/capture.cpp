@@ -16,6 +16,27 @@ constexpr int kSearchPump = 1;         // ms per FindWindowW poll
 // stays empty and the process, if alive, is still ended at shutdown.
 constexpr ULONGLONG kSearchLimit = 10'000;  // ms
 
+bool& close_seen() {
+    static bool seen = false;
+    return seen;
+}
+
+// Every add-on joins one job that ends its processes when its last handle
+// closes. The host holds that handle for its whole life, so a host that is
+// killed, or crashes, takes its add-ons with it instead of leaving them
+// running unseen; a normal shutdown still ends each one itself first.
+HANDLE addon_job() {
+    static HANDLE job = [] {
+        HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made)
+            SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return made;
+    }();
+    return job;
+}
+
 bool has_ended(ProgramHandle program) {
     const ProgramRecord* record = program_record(program);
     return record && record->process && WaitForSingleObject(record->process, 0) == WAIT_OBJECT_0;
@@ -26,14 +47,19 @@ HWND search_window(const AddonSlot& slot) {
     HWND window = nullptr;
     while (!window) {
         window = FindWindowW(nullptr, slot.name.c_str());
-        wait_event(kSearchPump);
-        if (!window && (has_ended(slot.program) || GetTickCount64() - started > kSearchLimit))
+        // The user may close "Split" while it waits: that is kept, not
+        // dropped with the other events pumped here.
+        if (wait_event(kSearchPump) == close_request) close_seen() = true;
+        if (!window && (close_seen() || has_ended(slot.program) ||
+                        GetTickCount64() - started > kSearchLimit))
             break;
     }
     return window;
 }
 
 }  // namespace
+
+bool close_requested_during_start() { return close_seen(); }
 
 void launch_and_capture(int i) {
     AddonSlot& slot = slot_table()[static_cast<std::size_t>(i)];
@@ -46,6 +72,8 @@ void launch_and_capture(int i) {
     const std::wstring directory = path_part(program_path());
     const std::wstring file = directory + L"Addon\\" + slot.name + L".exe";
     slot.program = start_program(file.c_str(), L"", directory.c_str(), kAddonStartFlags);
+    if (const ProgramRecord* record = program_record(slot.program))
+        if (HANDLE job = addon_job()) AssignProcessToJobObject(job, record->process);
     delay(kPauseAfterStart);
     if (!slot.program) return;
 

@@ -40,23 +40,8 @@ std::vector<HWND> children_of(HWND window) {
 
 std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-// Runs a shell command and hands back what it printed.
-std::string output_of(const std::string& command) {
-    const std::string file = "/tmp/tessel-out-" + std::to_string(GetCurrentProcessId());
-    run_unix(command + " > " + file);
-    std::string text;
-    const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
-    if (FILE* in = _wfopen(path.c_str(), L"r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, in)) text += buffer;
-        std::fclose(in);
-    }
-    DeleteFileW(path.c_str());
-    return text;
-}
-
 std::string pixel(const std::string& shot, POINT at) {
-    const std::string row = output_of("convert " + shot + " -crop 1x1+" + std::to_string(at.x) + "+" +
+    const std::string row = unix_output("convert " + shot + " -crop 1x1+" + std::to_string(at.x) + "+" +
                                       std::to_string(at.y) + " txt:-");
     const std::size_t hash = row.find('#', row.find('\n'));
     return hash == std::string::npos ? "" : row.substr(hash, 7);
@@ -64,7 +49,7 @@ std::string pixel(const std::string& shot, POINT at) {
 
 // The distinct colours of a screen rectangle, as one text.
 std::string colours_in(const std::string& shot, const RECT& area) {
-    return output_of("convert " + shot + " -crop " + std::to_string(area.right - area.left) + "x" +
+    return unix_output("convert " + shot + " -crop " + std::to_string(area.right - area.left) + "x" +
                      std::to_string(area.bottom - area.top) + "+" + std::to_string(area.left) + "+" +
                      std::to_string(area.top) + " -unique-colors txt:-");
 }

@@ -225,16 +225,6 @@ TEST(HostLayout, AKilledAddonLeavesTheHostResizingDraggingAndClosingCleanly) {
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
-// Stops or resumes the Wine process of one add-on of this test's host.
-void signal_addon(const std::wstring& label, const char* addon, const char* signal) {
-    // The bracket keeps the pattern from matching the shell that runs it.
-    const std::string name(addon);
-    const std::string pattern = "tessel-" + std::string(label.begin(), label.end()) + "-" +
-                                std::to_string(GetCurrentProcessId()) + ".Addon.[" +
-                                name.substr(0, 1) + "]" + name.substr(1) + ".exe";
-    run_unix("pkill -" + std::string(signal) + " -f '" + pattern + "'");
-}
-
 TEST(HostLayout, AStoppedAddonDoesNotHoldUpTheHost) {
     const std::wstring label = L"stopped";
     HostRun host(prepare_host(label));

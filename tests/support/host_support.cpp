@@ -1,6 +1,9 @@
 #include "tests/support/host_support.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "tests/support/platform_support.h"
 
@@ -128,9 +131,9 @@ POINT HostRun::client_origin() {
     return origin;
 }
 
-DWORD HostRun::close_and_wait() {
+DWORD HostRun::close_and_wait(DWORD timeout_ms) {
     PostMessageW(main_window(), WM_CLOSE, 0, 0);
-    return wait_exit(process_);
+    return wait_exit(process_, timeout_ms);
 }
 
 std::wstring read_first_line(const std::wstring& file) {
@@ -142,6 +145,47 @@ std::wstring read_first_line(const std::wstring& file) {
     }
     while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
     return line;
+}
+
+}  // namespace tessel::testing
+
+namespace tessel::testing {
+
+namespace {
+
+// Matches the Wine process of one program of the host prepared under
+// `label`; the bracket keeps it from matching the shell that runs it.
+std::string process_pattern(const std::wstring& label, const char* program) {
+    const std::string name(program);
+    const bool host = name == "Tessel";
+    return "tessel-" + std::string(label.begin(), label.end()) + "-" + std::to_string(GetCurrentProcessId()) +
+           (host ? "." : ".Addon.") + "[" + name.substr(0, 1) + "]" + name.substr(1) + ".exe";
+}
+
+}  // namespace
+
+void signal_addon(const std::wstring& label, const char* addon, const char* signal) {
+    run_unix("pkill -" + std::string(signal) + " -f '" + process_pattern(label, addon) + "'");
+}
+
+double program_cpu_ms(const std::wstring& label, const char* program) {
+    // utime and stime, fields 14 and 15, in ticks of 1/100 s.
+    const std::string ticks = unix_output("for p in $(pgrep -f '" + process_pattern(label, program) +
+                                          "'); do awk '{print $14 + $15}' /proc/$p/stat; done");
+    return ticks.empty() ? -1 : 10.0 * std::atof(ticks.c_str());
+}
+
+int addon_process_count() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        for (int slot = 1; slot <= 3; ++slot)
+            count += _wcsicmp(entry.szExeFile, (std::wstring(kAddonNames[slot]) + L".exe").c_str()) == 0;
+    CloseHandle(snapshot);
+    return count;
 }
 
 }  // namespace tessel::testing

@@ -48,7 +48,7 @@ public:
     // The host answers a message within the time.
     bool responsive(DWORD timeout_ms = 5000);
     POINT client_origin();  // on the screen
-    DWORD close_and_wait();
+    DWORD close_and_wait(DWORD timeout_ms = 15000);  // STILL_ACTIVE on time-out
     const Process& process() const { return process_; }
     const std::wstring& directory() const { return directory_; }
 
@@ -59,5 +59,16 @@ private:
 };
 
 std::wstring read_first_line(const std::wstring& file);
+
+// Stops ("STOP") or resumes ("CONT") the Wine process of one add-on of the
+// host prepared under `label` by this test program.
+void signal_addon(const std::wstring& label, const char* addon, const char* signal);
+// Processor time the machine counted for the Wine process of `program`
+// ("Tessel" or an add-on's name) of that host, in milliseconds (10 ms
+// steps); -1 when it is not running. Wine reports no times of other
+// processes, so the machine's own accounting is read.
+double program_cpu_ms(const std::wstring& label, const char* program);
+// Processes of the add-ons' executables, whoever started them.
+int addon_process_count();
 
 }  // namespace tessel::testing

@@ -86,6 +86,20 @@ int run_unix(const std::string& command) {
     return code;
 }
 
+std::string unix_output(const std::string& command) {
+    const std::string file = "/tmp/tessel-out-" + std::to_string(GetCurrentProcessId());
+    run_unix(command + " > " + file);
+    std::string text;
+    const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
+    if (FILE* in = _wfopen(path.c_str(), L"r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, in)) text += buffer;
+        std::fclose(in);
+    }
+    DeleteFileW(path.c_str());
+    return text;
+}
+
 void run_unix_detached(const std::string& command) { start_unix(command); }
 
 void xdotool(const std::string& arguments) { run_unix("xdotool " + arguments); }

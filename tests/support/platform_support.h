@@ -25,6 +25,8 @@ int count_code(const std::vector<SeenEvent>& events, int code);
 
 // Runs a command of the machine under Wine (/bin/sh -c), waiting for it.
 int run_unix(const std::string& command);
+// Runs it and hands back what it printed.
+std::string unix_output(const std::string& command);
 // Starts it and returns at once, for input that a modal loop inside our
 // own pump must receive.
 void run_unix_detached(const std::string& command);
