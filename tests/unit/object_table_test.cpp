@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <vector>
 
 namespace tessel {
@@ -96,6 +98,11 @@ TEST_F(ObjectTableTest, NumbersNoAllocationProducedAreNeverDereferenced) {
 TEST_F(ObjectTableTest, InvalidOrHugeNumbersAreRefused) {
     EXPECT_EQ(reserve_object(*table, -2), nullptr);
     EXPECT_EQ(reserve_object(*table, kLargestNumber + 1), nullptr);
+    for (const ObjectId far : {INTPTR_MAX, INTPTR_MIN, INTPTR_MIN + 1}) {
+        EXPECT_EQ(reserve_object(*table, far), nullptr);
+        EXPECT_EQ(find_object(*table, far), nullptr);
+        release_object(*table, far);
+    }
     EXPECT_EQ(slot_count(*table), 16u);
 }
 

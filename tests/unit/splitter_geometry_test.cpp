@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 
 namespace tessel {
@@ -129,6 +132,30 @@ TEST(SplitterGeometry, TheSeparatorBandIsOpenOnBothSides) {
     EXPECT_EQ(hit_offset(-6, 7), -6);
     EXPECT_EQ(hit_offset(7, 7), kSeparatorMissed);
     EXPECT_EQ(hit_offset(-7, 7), kSeparatorMissed);
+}
+
+}  // namespace
+}  // namespace tessel
+
+namespace tessel {
+namespace {
+
+// Sizes from a window the platform was asked to make 0 x 0 or 32,767
+// square, and states and mice from anywhere: no overflow (the sanitizers
+// stop on one), lengths that add up, drags clamped to the ends. Negative
+// lengths stay negative: the platform gives a negative width no pixels.
+TEST(SplitterGeometry, ExtremeSizesStatesAndMiceNeverOverflow) {
+    constexpr int kHuge = 32767;
+    for (const int length : {-100, 0, 1, kHuge})
+        for (const std::int64_t state : {INT64_MIN, std::int64_t{-1}, INT64_MAX}) {
+            SplitRequest r = request(0, length);
+            r.ratio = ratio_for_state(r.available, clamp_state(state, r.available));
+            const SplitLengths lengths = resolve_split(r);
+            EXPECT_EQ(lengths.first + lengths.second, r.available) << length << ", " << state;
+            EXPECT_LE(std::abs(lengths.first), INT_MAX / 2) << length << ", " << state;
+        }
+    EXPECT_EQ(drag_to(INT_MIN, 3, kHuge).first, 0);
+    EXPECT_EQ(drag_to(INT_MAX - 3, 3, kHuge).first, kHuge);
 }
 
 }  // namespace
