@@ -45,10 +45,6 @@ bool is_editable(HWND control) {
     return !(static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & kSelectOnlyBit);
 }
 
-LRESULT send(const GadgetRecord* r, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageW(r->handle, message, wparam, lparam);
-}
-
 int window_height(HWND control) {
     RECT area{};
     GetWindowRect(control, &area);
@@ -57,7 +53,7 @@ int window_height(HWND control) {
 
 // The selection field's height that makes the closed control `height` tall.
 void set_closed_height(const GadgetRecord* r, int height) {
-    send(r, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - frame_height());
+    send_to(r, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height - frame_height());
 }
 
 int image_index(GadgetRecord* r, std::intptr_t image) {
@@ -67,7 +63,7 @@ int image_index(GadgetRecord* r, std::intptr_t image) {
         list = ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 4, 4);
         r->words[kImagesWord] = reinterpret_cast<std::intptr_t>(list);
         if (!list) return -1;
-        send(r, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
+        send_to(r, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(list));
     }
     return ImageList_AddIcon(list, reinterpret_cast<HICON>(image));
 }
@@ -77,20 +73,20 @@ std::intptr_t add_combo_item(GadgetRecord* r, int position, const wchar_t* text,
     const int closed = window_height(r->handle);
     if (!is_extended(r)) {
         if (position < -1) return 1;
-        send(r, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
-        if (send(r, CB_GETDROPPEDSTATE)) set_closed_height(r, closed);
+        send_to(r, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
+        if (send_to(r, CB_GETDROPPEDSTATE)) set_closed_height(r, closed);
         return 1;
     }
     COMBOBOXEXITEMW item{};
     item.mask = CBEIF_TEXT;
-    item.iItem = position < 0 ? send(r, CB_GETCOUNT) : position;
+    item.iItem = position < 0 ? send_to(r, CB_GETCOUNT) : position;
     item.pszText = const_cast<wchar_t*>(text ? text : L"");
     const int index = image_index(r, image);
     if (index >= 0) {
         item.mask |= CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
         item.iImage = item.iSelectedImage = index;
     }
-    send(r, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    send_to(r, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     set_closed_height(r, closed);
     return 1;
 }
@@ -98,16 +94,16 @@ std::intptr_t add_combo_item(GadgetRecord* r, int position, const wchar_t* text,
 void clear_combo_items(GadgetRecord* r) {
     // A list that has just been emptied keeps its drop-down height unless
     // the minimum of visible items drops first.
-    send(r, CB_SETMINVISIBLE, kVisibleWhileClearing);
-    send(r, CB_RESETCONTENT);
-    send(r, CB_SETMINVISIBLE, kVisibleItems);
+    send_to(r, CB_SETMINVISIBLE, kVisibleWhileClearing);
+    send_to(r, CB_RESETCONTENT);
+    send_to(r, CB_SETMINVISIBLE, kVisibleItems);
     if (HIMAGELIST list = images(r)) ImageList_RemoveAll(list);
 }
 
 // A new or re-fonted control whose list has never held an item drops down
 // a list of the wrong height; one item added and cleared sets it right.
 void run_empty_list_step(GadgetRecord* r) {
-    if (send(r, CB_GETCOUNT) != 0) return;
+    if (send_to(r, CB_GETCOUNT) != 0) return;
     add_combo_item(r, -1, L"", 0);
     clear_combo_items(r);
 }
@@ -123,28 +119,28 @@ HWND edit_field(HWND control, bool extended) {
 }
 
 std::wstring item_text(GadgetRecord* r, int position) {
-    const LRESULT length = send(r, CB_GETLBTEXTLEN, static_cast<WPARAM>(position));
+    const LRESULT length = send_to(r, CB_GETLBTEXTLEN, static_cast<WPARAM>(position));
     if (length < 0) return {};
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = send(r, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied = send_to(r, CB_GETLBTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied < 0 ? 0 : static_cast<std::size_t>(copied));
     return text;
 }
 
 LRESULT find_exact(const GadgetRecord* r, const wchar_t* text) {
-    return send(r, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    return send_to(r, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
 }
 
 // An edited text that matches no item reads as no current item.
 std::int64_t get_combo_state(GadgetRecord* r) {
-    const LRESULT index = send(r, CB_GETCURSEL);
+    const LRESULT index = send_to(r, CB_GETCURSEL);
     if (index == CB_ERR || !is_editable(r->handle) || selecting(r)) return index;
     const std::wstring text = window_text(r->handle);
     return find_exact(r, text.c_str()) == CB_ERR ? -1 : index;
 }
 
 void set_combo_state(GadgetRecord* r, std::int32_t low, std::int32_t) {
-    send(r, CB_SETCURSEL, static_cast<WPARAM>(low));
+    send_to(r, CB_SETCURSEL, static_cast<WPARAM>(low));
 }
 
 // While the selection changes, the window text still holds the old item.
@@ -162,46 +158,46 @@ void set_combo_text(GadgetRecord* r, const wchar_t* text) {
         return;
     }
     if (!text || !*text) {
-        send(r, CB_SETCURSEL, static_cast<WPARAM>(-1));
+        send_to(r, CB_SETCURSEL, static_cast<WPARAM>(-1));
         return;
     }
     const LRESULT found = find_exact(r, text);
-    if (found != CB_ERR) send(r, CB_SETCURSEL, static_cast<WPARAM>(found));
+    if (found != CB_ERR) send_to(r, CB_SETCURSEL, static_cast<WPARAM>(found));
 }
 
 void remove_combo_item(GadgetRecord* r, int position) {
-    send(r, CB_DELETESTRING, static_cast<WPARAM>(position));
+    send_to(r, CB_DELETESTRING, static_cast<WPARAM>(position));
     InvalidateRect(r->handle, nullptr, TRUE);
 }
 
-int count_combo_items(GadgetRecord* r) { return static_cast<int>(send(r, CB_GETCOUNT)); }
+int count_combo_items(GadgetRecord* r) { return static_cast<int>(send_to(r, CB_GETCOUNT)); }
 
 std::wstring get_combo_item_text(GadgetRecord* r, int position) { return item_text(r, position); }
 
 void set_combo_item_text(GadgetRecord* r, int position, const wchar_t* text) {
-    const bool current = send(r, CB_GETCURSEL) == position;
+    const bool current = send_to(r, CB_GETCURSEL) == position;
     if (is_extended(r)) {
         COMBOBOXEXITEMW item{};
         item.mask = CBEIF_TEXT;
         item.iItem = position;
         item.pszText = const_cast<wchar_t*>(text ? text : L"");
-        send(r, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        send_to(r, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         if (current) InvalidateRect(r->handle, nullptr, TRUE);
         return;
     }
-    const LRESULT data = send(r, CB_GETITEMDATA, static_cast<WPARAM>(position));
-    if (send(r, CB_DELETESTRING, static_cast<WPARAM>(position)) == CB_ERR) return;
-    send(r, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
-    send(r, CB_SETITEMDATA, static_cast<WPARAM>(position), data);
-    if (current) send(r, CB_SETCURSEL, static_cast<WPARAM>(position));
+    const LRESULT data = send_to(r, CB_GETITEMDATA, static_cast<WPARAM>(position));
+    if (send_to(r, CB_DELETESTRING, static_cast<WPARAM>(position)) == CB_ERR) return;
+    send_to(r, CB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
+    send_to(r, CB_SETITEMDATA, static_cast<WPARAM>(position), data);
+    if (current) send_to(r, CB_SETCURSEL, static_cast<WPARAM>(position));
 }
 
 void set_combo_item_data(GadgetRecord* r, int position, std::intptr_t value) {
-    send(r, CB_SETITEMDATA, static_cast<WPARAM>(position), value);
+    send_to(r, CB_SETITEMDATA, static_cast<WPARAM>(position), value);
 }
 
 std::intptr_t get_combo_item_data(GadgetRecord* r, int position) {
-    return send(r, CB_GETITEMDATA, static_cast<WPARAM>(position));
+    return send_to(r, CB_GETITEMDATA, static_cast<WPARAM>(position));
 }
 
 void set_combo_item_image(GadgetRecord* r, int position, std::intptr_t image) {
@@ -210,21 +206,21 @@ void set_combo_item_image(GadgetRecord* r, int position, std::intptr_t image) {
     item.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
     item.iItem = position;
     item.iImage = item.iSelectedImage = image_index(r, image);
-    send(r, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    send_to(r, CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void resize_combo(GadgetRecord* r, int x, int y, int width, int height) {
-    const LRESULT current = send(r, CB_GETCURSEL);
+    const LRESULT current = send_to(r, CB_GETCURSEL);
     const int closed = height == kKeepCurrent ? window_height(r->handle) : scale_y(height);
     resize_gadget_window(r, x, y, width, kKeepCurrent);
     set_closed_height(r, closed);
-    send(r, CB_SETCURSEL, static_cast<WPARAM>(current));
+    send_to(r, CB_SETCURSEL, static_cast<WPARAM>(current));
 }
 
 void set_combo_font(GadgetRecord* r, std::intptr_t font) {
     const int closed = window_height(r->handle);
     HFONT handle = font == kDefaultGadgetFont ? default_gadget_font() : reinterpret_cast<HFONT>(font);
-    send(r, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+    send_to(r, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
     set_closed_height(r, closed);
     run_empty_list_step(r);
 }
@@ -311,7 +307,7 @@ std::intptr_t create_combo_box(ObjectId number, int x, int y, int width, int hei
     const std::intptr_t result = register_gadget(number, record, control, &kComboOps);
 
     frame_height() = -1;
-    send(record, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kProbeFieldHeight);
+    send_to(record, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kProbeFieldHeight);
     frame_height() = window_height(control) - kProbeFieldHeight;
     set_closed_height(record, scale_y(height));
     if (!(flags & kSkipEmptyListStep)) run_empty_list_step(record);

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "toolkit/types.h"
+#include "toolkit/gadgets/gadget.h"
 
 namespace tessel {
 
@@ -17,6 +17,11 @@ bool visual_styles_active();
 // A gadget_event for the gadget of `control`, subject to suppression and
 // coalescing; nothing for a control whose gadget is torn down.
 void notify_gadget_event(HWND control, std::intptr_t type);
+
+// A message to a gadget's control.
+inline LRESULT send_to(const GadgetRecord* gadget, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+    return SendMessageW(gadget->handle, message, wparam, lparam);
+}
 
 // The whole window text of a control.
 std::wstring window_text(HWND window);

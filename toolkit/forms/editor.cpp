@@ -63,37 +63,33 @@ struct Insets {
 
 Insets* insets_of(HWND control) { return static_cast<Insets*>(GetPropW(control, kClientRectProperty)); }
 
-LRESULT send(const GadgetRecord* r, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageW(r->handle, message, wparam, lparam);
-}
-
 bool read_only(HWND control) { return SendMessageW(control, EM_GETOPTIONS, 0, 0) & ECO_READONLY; }
 
 // --- text and lines ---------------------------------------------------------
 
 void replace_selection(const GadgetRecord* r, const wchar_t* text) {
-    send(r, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text ? text : L""));
+    send_to(r, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text ? text : L""));
 }
 
 // Selection hiding around a change, so that it does not flicker or scroll.
 template <typename Change>
 void hidden_selection(const GadgetRecord* r, Change change) {
-    send(r, EM_HIDESELECTION, 1);
+    send_to(r, EM_HIDESELECTION, 1);
     change();
-    send(r, EM_HIDESELECTION, 0);
+    send_to(r, EM_HIDESELECTION, 0);
 }
 
 void select(const GadgetRecord* r, LONG from, LONG to) {
     CHARRANGE range{from, to};
-    send(r, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    send_to(r, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
 LONG text_length(const GadgetRecord* r) {
     GETTEXTLENGTHEX how{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    return static_cast<LONG>(send(r, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how)));
+    return static_cast<LONG>(send_to(r, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&how)));
 }
 
-LONG line_start(const GadgetRecord* r, int line) { return static_cast<LONG>(send(r, EM_LINEINDEX, static_cast<WPARAM>(line))); }
+LONG line_start(const GadgetRecord* r, int line) { return static_cast<LONG>(send_to(r, EM_LINEINDEX, static_cast<WPARAM>(line))); }
 
 void clear_editor(GadgetRecord* r) {
     SetWindowTextW(r->handle, L"");
@@ -102,7 +98,7 @@ void clear_editor(GadgetRecord* r) {
 
 int count_editor_lines(GadgetRecord* r) {
     if (text_length(r) == 0 && r->words[kEmptyLineWord] == kNoPendingLine) return 0;
-    return static_cast<int>(send(r, EM_GETLINECOUNT));
+    return static_cast<int>(send_to(r, EM_GETLINECOUNT));
 }
 
 std::wstring get_editor_text(GadgetRecord* r) { return window_text(r->handle); }
@@ -128,7 +124,7 @@ void set_editor_text(GadgetRecord* r, const wchar_t* text) {
     if (!utf8) return;
     WideCharToMultiByte(CP_UTF8, 0, rest, -1, utf8.get(), bytes, nullptr, nullptr);
     SETTEXTEX how{ST_DEFAULT, kUtf8};
-    send(r, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(utf8.get()));
+    send_to(r, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(utf8.get()));
     if (brace_first) {
         select(r, 0, 0);
         replace_selection(r, L"{");
@@ -137,7 +133,7 @@ void set_editor_text(GadgetRecord* r, const wchar_t* text) {
 
 std::intptr_t add_editor_line(GadgetRecord* r, int position, const wchar_t* text, std::intptr_t) {
     if (count_editor_lines(r) == 0) position = -1;
-    const LONG lines = static_cast<LONG>(send(r, EM_GETLINECOUNT));
+    const LONG lines = static_cast<LONG>(send_to(r, EM_GETLINECOUNT));
     hidden_selection(r, [&] {
         if (position < 0 || position >= lines) {
             const LONG end = text_length(r);
@@ -163,7 +159,7 @@ std::intptr_t add_editor_line(GadgetRecord* r, int position, const wchar_t* text
 void remove_editor_line(GadgetRecord* r, int line) {
     const LONG start = line_start(r, line);
     if (start < 0) return;
-    const LONG lines = static_cast<LONG>(send(r, EM_GETLINECOUNT));
+    const LONG lines = static_cast<LONG>(send_to(r, EM_GETLINECOUNT));
     LONG from = start, to = line + 1 < lines ? line_start(r, line + 1) : text_length(r);
     // The last line, when not also the first, takes the break before it.
     if (line + 1 >= lines && line > 0) --from;
@@ -177,11 +173,11 @@ void remove_editor_line(GadgetRecord* r, int line) {
 std::wstring get_editor_line(GadgetRecord* r, int line) {
     const LONG start = line_start(r, line);
     if (start < 0) return {};
-    const auto length = static_cast<std::size_t>(send(r, EM_LINELENGTH, static_cast<WPARAM>(start)));
+    const auto length = static_cast<std::size_t>(send_to(r, EM_LINELENGTH, static_cast<WPARAM>(start)));
     // EM_GETLINE reads the buffer size from its first word.
     std::wstring text(std::max<std::size_t>(length + 1, 2), L'\0');
     text[0] = static_cast<wchar_t>(std::min<std::size_t>(text.size(), 0xFFFF));
-    const LRESULT copied = send(r, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text.data()));
+    const LRESULT copied = send_to(r, EM_GETLINE, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(copied, 0)));
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
     return text;
@@ -190,7 +186,7 @@ std::wstring get_editor_line(GadgetRecord* r, int line) {
 void set_editor_line(GadgetRecord* r, int line, const wchar_t* text) {
     const LONG start = line_start(r, line);
     if (start < 0) return;
-    const auto length = static_cast<LONG>(send(r, EM_LINELENGTH, static_cast<WPARAM>(start)));
+    const auto length = static_cast<LONG>(send_to(r, EM_LINELENGTH, static_cast<WPARAM>(start)));
     hidden_selection(r, [&] {
         select(r, start, start + length);
         replace_selection(r, text);
@@ -208,10 +204,10 @@ std::int64_t get_editor_attribute(GadgetRecord* r, int attribute) {
 
 void set_editor_attribute(GadgetRecord* r, int attribute, std::int32_t low, std::int32_t) {
     if (attribute == kEditorReadOnlyAttribute) {
-        send(r, EM_SETREADONLY, low ? 1 : 0);
+        send_to(r, EM_SETREADONLY, low ? 1 : 0);
     } else if (attribute == kEditorWordWrapAttribute) {
         // A line width of 1 means "no wrap"; 0 wraps at the window's edge.
-        send(r, EM_SETTARGETDEVICE, 0, low == 0 ? 1 : 0);
+        send_to(r, EM_SETTARGETDEVICE, 0, low == 0 ? 1 : 0);
         SetPropW(r->handle, kWordWrapProperty, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(low)));
     }
 }
@@ -235,7 +231,7 @@ void apply_front_color(HWND control, Color color) {
 
 void set_editor_color(GadgetRecord* r, int kind, Color color) {
     if (kind == kColorBack) {
-        send(r, EM_SETBKGNDCOLOR, color == kNoColor ? 1 : 0, color == kNoColor ? 0 : static_cast<COLORREF>(color));
+        send_to(r, EM_SETBKGNDCOLOR, color == kNoColor ? 1 : 0, color == kNoColor ? 0 : static_cast<COLORREF>(color));
         r->words[kBackWord] = color;
     } else if (kind == kColorFront) {
         apply_front_color(r->handle, color);
@@ -248,7 +244,7 @@ HFONT get_editor_font(GadgetRecord* r) { return reinterpret_cast<HFONT>(r->words
 void set_editor_font(GadgetRecord* r, std::intptr_t font) {
     HFONT handle = font == kDefaultGadgetFont ? default_gadget_font() : reinterpret_cast<HFONT>(font);
     r->words[kFontWord] = reinterpret_cast<std::intptr_t>(handle);
-    send(r, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
+    send_to(r, WM_SETFONT, reinterpret_cast<WPARAM>(handle), TRUE);
 }
 
 LRESULT report_editor_change(GadgetRecord* r, HWND, UINT message, WPARAM, LPARAM lparam) {

@@ -75,12 +75,8 @@ void shrink_array(GadgetRecord* r) {
 
 // --- the native items -------------------------------------------------------
 
-LRESULT send(const GadgetRecord* r, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
-    return SendMessageW(r->handle, message, wparam, lparam);
-}
-
 HTREEITEM next_item(const GadgetRecord* r, UINT relation, HTREEITEM item = nullptr) {
-    return reinterpret_cast<HTREEITEM>(send(r, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(send_to(r, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
 HTREEITEM parent_of(const GadgetRecord* r, HTREEITEM item) { return next_item(r, TVGN_PARENT, item); }
@@ -96,13 +92,13 @@ TVITEMW item_fields(const GadgetRecord* r, HTREEITEM item, UINT mask) {
     fields.mask = mask | TVIF_HANDLE;
     fields.hItem = item;
     fields.stateMask = 0xFFFFFFFF;
-    send(r, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
+    send_to(r, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
     return fields;
 }
 
 void set_item_fields(const GadgetRecord* r, TVITEMW fields) {
     fields.mask |= TVIF_HANDLE;
-    send(r, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
+    send_to(r, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
 }
 
 bool has_child_marker(const GadgetRecord* r, HTREEITEM item) {
@@ -118,7 +114,7 @@ void set_child_marker(const GadgetRecord* r, HTREEITEM item, bool on) {
 }
 
 UINT state_of(const GadgetRecord* r, HTREEITEM item, UINT mask) {
-    return static_cast<UINT>(send(r, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+    return static_cast<UINT>(send_to(r, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
 }
 
 void set_state_bits(const GadgetRecord* r, HTREEITEM item, UINT state, UINT mask) {
@@ -154,7 +150,7 @@ std::wstring text_of(const GadgetRecord* r, HTREEITEM item) {
     fields.hItem = item;
     fields.pszText = buffer;
     fields.cchTextMax = kTextLimit + 1;
-    send(r, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
+    send_to(r, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&fields));
     return buffer;
 }
 
@@ -180,7 +176,7 @@ int image_index(GadgetRecord* r, std::intptr_t image) {
         list = ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, 4, 4);
         if (!list) return -1;
         r->words[kImagesWord] = reinterpret_cast<std::intptr_t>(list);
-        send(r, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
+        send_to(r, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
     }
     return ImageList_AddIcon(list, reinterpret_cast<HICON>(image));
 }
@@ -263,7 +259,7 @@ std::intptr_t add_tree_item(GadgetRecord* r, int position, const wchar_t* text, 
         insert.itemex.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
         insert.itemex.iImage = insert.itemex.iSelectedImage = picture;
     }
-    auto item = reinterpret_cast<HTREEITEM>(send(r, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    auto item = reinterpret_cast<HTREEITEM>(send_to(r, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (!item) return 0;
     std::memmove(e + index + 1, e + index, sizeof(TreeEntry) * static_cast<std::size_t>(n - index));
     e[index] = TreeEntry{item, 0, kNoColor, kNoColor, 0};
@@ -279,7 +275,7 @@ void remove_tree_item(GadgetRecord* r, int position) {
     int end = position + 1;
     while (end < count(r) && sublevel_of(r, e[end].handle) > level) ++end;
     HTREEITEM parent = parent_of(r, e[position].handle);
-    send(r, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(e[position].handle));
+    send_to(r, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(e[position].handle));
     std::memmove(e + position, e + end, sizeof(TreeEntry) * static_cast<std::size_t>(count(r) - end));
     r->words[kCountWord] = count(r) - (end - position);
     if (parent && !next_item(r, TVGN_CHILD, parent)) set_child_marker(r, parent, false);
@@ -288,7 +284,7 @@ void remove_tree_item(GadgetRecord* r, int position) {
 }
 
 void clear_tree_items(GadgetRecord* r) {
-    send(r, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    send_to(r, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     r->words[kCountWord] = 0;
     resize_array(r, kTreeArrayStep);
     if (HIMAGELIST list = images(r)) ImageList_RemoveAll(list);
@@ -300,7 +296,7 @@ std::int64_t get_tree_state(GadgetRecord* r) { return position_of(r, next_item(r
 
 void set_tree_state(GadgetRecord* r, std::int32_t position, std::int32_t) {
     HTREEITEM item = in_range(r, position) ? entries(r)[position].handle : nullptr;
-    send(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    send_to(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
 }
 
 std::wstring get_tree_text(GadgetRecord* r) { return text_of(r, next_item(r, TVGN_CARET)); }
@@ -336,7 +332,7 @@ void set_tree_item_state(GadgetRecord* r, int position, int bits) {
     } else {
         set_state_bits(r, entry.handle, 0, TVIS_SELECTED);
     }
-    send(r, TVM_EXPAND, (bits & kItemExpanded) ? TVE_EXPAND : TVE_COLLAPSE,
+    send_to(r, TVM_EXPAND, (bits & kItemExpanded) ? TVE_EXPAND : TVE_COLLAPSE,
          reinterpret_cast<LPARAM>(entry.handle));
     if (!has_check_boxes(r->handle)) return;
     const bool third = (bits & kItemThirdState) && is_three_state(r->handle);
@@ -352,16 +348,16 @@ std::int64_t get_tree_item_attribute(GadgetRecord* r, int position, int attribut
 
 void set_tree_color(GadgetRecord* r, int kind, Color color) {
     const auto value = static_cast<LPARAM>(static_cast<COLORREF>(color));
-    if (kind == kColorFront) send(r, TVM_SETTEXTCOLOR, 0, value);
-    else if (kind == kColorBack) send(r, TVM_SETBKCOLOR, 0, value);
-    else if (kind == kColorLine) send(r, TVM_SETLINECOLOR, 0, color == kNoColor ? CLR_DEFAULT : value);
+    if (kind == kColorFront) send_to(r, TVM_SETTEXTCOLOR, 0, value);
+    else if (kind == kColorBack) send_to(r, TVM_SETBKCOLOR, 0, value);
+    else if (kind == kColorLine) send_to(r, TVM_SETLINECOLOR, 0, color == kNoColor ? CLR_DEFAULT : value);
 }
 
 Color get_tree_color(GadgetRecord* r, int kind) {
     LRESULT value = 0;
-    if (kind == kColorFront) value = send(r, TVM_GETTEXTCOLOR);
-    else if (kind == kColorBack) value = send(r, TVM_GETBKCOLOR);
-    else if (kind == kColorLine) value = send(r, TVM_GETLINECOLOR);
+    if (kind == kColorFront) value = send_to(r, TVM_GETTEXTCOLOR);
+    else if (kind == kColorBack) value = send_to(r, TVM_GETBKCOLOR);
+    else if (kind == kColorLine) value = send_to(r, TVM_GETLINECOLOR);
     else return kNoColor;
     const auto colour = static_cast<COLORREF>(value);
     return colour == CLR_DEFAULT || colour == CLR_NONE ? kNoColor : static_cast<Color>(colour);
@@ -430,7 +426,7 @@ LRESULT on_custom_draw(GadgetRecord* r, NMTVCUSTOMDRAW* draw) {
 }
 
 void on_begin_drag(GadgetRecord* r, const NMTREEVIEWW* view) {
-    send(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(view->itemNew.hItem));
+    send_to(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(view->itemNew.hItem));
     auto* block = static_cast<int*>(HeapAlloc(private_heap(), 0, sizeof(int)));
     if (block) *block = static_cast<int>(get_tree_state(r));
     if (module().drag_block) HeapFree(private_heap(), 0, module().drag_block);
@@ -467,7 +463,7 @@ LRESULT report_tree_notification(GadgetRecord* r, HWND, UINT message, WPARAM, LP
             return 0;
         case NM_RCLICK:
             if (HTREEITEM hot = next_item(r, TVGN_DROPHILITE))
-                send(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hot));
+                send_to(r, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hot));
             notify_gadget_event(r->handle, kEventRightClick);
             return 0;
         case TVN_SELCHANGEDW:
