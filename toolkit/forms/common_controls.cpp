@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::uint32_t kThemedControls = 0x60000;  // 6.0
 constexpr std::uint32_t kVersionWithoutQuery = 1;
-constexpr LONG_PTR kTornDown = -1;
 
 struct Probe {
     std::uint32_t version = 0;

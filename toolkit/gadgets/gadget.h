@@ -95,6 +95,8 @@ constexpr std::int32_t kGadgetOpsSize =
 static_assert(sizeof(GadgetTypeOps) == kGadgetOpsSize, "forty pointer-sized slots");
 
 constexpr wchar_t kGadgetIdProperty[] = L"ZW_ID";
+// GWL_ID of a control whose gadget is torn down.
+constexpr LONG_PTR kTornDown = -1;
 
 ObjectTable* gadget_table();
 GadgetRecord* find_gadget(ObjectId number);

@@ -19,7 +19,6 @@ constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kCommonControlClasses = ICC_TAB_CLASSES | ICC_HOTKEY_CLASS | ICC_DATE_CLASSES |
                                         ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
 static_assert(kCommonControlClasses == 0xB48);
-constexpr LONG_PTR kTornDown = -1;  // GWL_ID of a control whose gadget is gone
 constexpr UINT kButtonRedraw = RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE;
 
 ObjectTable*& table_pointer() {
