@@ -95,8 +95,10 @@ bool HostRun::start(const std::wstring& current_directory) {
 }
 
 HWND HostRun::main_window(DWORD timeout_ms) {
+    // Shown, so also placed: the window exists before it is centred.
     if (!main_) wait_for([&] {
-        main_ = FindWindowW(L"WindowClass_0", L"Split");
+        HWND found = FindWindowW(L"WindowClass_0", L"Split");
+        if (found && IsWindowVisible(found)) main_ = found;
         return main_ != nullptr || has_ended(process_);
     }, timeout_ms);
     return main_;
