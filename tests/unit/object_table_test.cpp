@@ -118,6 +118,13 @@ TEST_F(ObjectTableTest, IterationVisitsSlotsInOrderThenTheAllocatedList) {
     EXPECT_EQ(listed.record, allocated);
     // The head is yielded again until someone releases it.
     EXPECT_EQ(next_object(*table).record, allocated);
+    // The listing sees the same objects, every allocated one once.
+    Record* newer = make(kAllocateNumber, 1);
+    const std::vector<NextObject> live = live_objects(*table);
+    ASSERT_EQ(live.size(), 4u);
+    EXPECT_EQ(live[0].number, 1);
+    EXPECT_EQ(live[2].record, newer);
+    EXPECT_EQ(live[3].record, allocated);
 }
 
 TEST_F(ObjectTableTest, DestroyAllReachesEveryObjectOfEveryRange) {

@@ -198,17 +198,23 @@ void set_editor_line(GadgetRecord* r, int line, const wchar_t* text) {
 std::int64_t get_editor_attribute(GadgetRecord* r, int attribute) {
     if (attribute == kEditorReadOnlyAttribute) return read_only(r->handle) ? 1 : 0;
     if (attribute == kEditorWordWrapAttribute)
-        return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(GetPropW(r->handle, kWordWrapProperty)));
+        return reinterpret_cast<std::intptr_t>(GetPropW(r->handle, kWordWrapProperty));
     return 0;
 }
 
-void set_editor_attribute(GadgetRecord* r, int attribute, std::int32_t low, std::int32_t) {
+// The value arrives as two 32-bit halves: a value is non-zero when either is.
+void set_editor_attribute(GadgetRecord* r, int attribute, std::int32_t low, std::int32_t high) {
+    const bool on = low != 0 || high != 0;
     if (attribute == kEditorReadOnlyAttribute) {
-        send_to(r, EM_SETREADONLY, low ? 1 : 0);
+        send_to(r, EM_SETREADONLY, on ? 1 : 0);
     } else if (attribute == kEditorWordWrapAttribute) {
         // A line width of 1 means "no wrap"; 0 wraps at the window's edge.
-        send_to(r, EM_SETTARGETDEVICE, 0, low == 0 ? 1 : 0);
-        SetPropW(r->handle, kWordWrapProperty, reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(low)));
+        send_to(r, EM_SETTARGETDEVICE, 0, on ? 0 : 1);
+        const auto value = static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) |
+            static_cast<std::uint32_t>(low));
+        SetPropW(r->handle, kWordWrapProperty,
+                 reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value)));
     }
 }
 

@@ -36,8 +36,9 @@ void forget_menus_of(HWND window) {
     MenuState& s = state();
     HMENU bar = GetMenu(window);
     if (!bar || !s.table) return;
-    reset_object_cursor(*s.table);
-    for (NextObject next = next_object(*s.table); next.record; next = next_object(*s.table)) {
+    // Collected first: the cursor walk yields the allocated list's head
+    // until it is released, which a menu of another window never is here.
+    for (const NextObject& next : live_objects(*s.table)) {
         auto* record = static_cast<MenuRecord*>(next.record);
         if (record->menu != bar) continue;
         if (s.current_record == record) s.current_record = nullptr, s.current_menu = nullptr;

@@ -557,7 +557,8 @@ LRESULT CALLBACK tree_procedure(HWND control, UINT message, WPARAM wparam, LPARA
             break;
         case WM_RBUTTONDBLCLK: {
             const TVHITTESTINFO hit = hit_test(control, lparam);
-            if (hit.hItem && !(hit.flags & TVHT_ONITEMRIGHT) && (hit.flags & TVHT_ONITEM))
+            // Anywhere on an item's row but right of its label: button and indent too.
+            if (hit.hItem && !(hit.flags & TVHT_ONITEMRIGHT))
                 notify_gadget_event(control, kEventRightDoubleClick);
             break;
         }

@@ -74,11 +74,31 @@ FocusSearch focus_search_start(HWND active) {
     return search;
 }
 
-BOOL CALLBACK collect_tab_stop(HWND window, LPARAM list) {
+struct Descendant {
+    HWND window;
+    bool eligible;
+};
+
+// Every descendant in EnumChildWindows order, so that a focused control
+// that is no tab stop itself still has its place between the stops.
+BOOL CALLBACK collect_descendant(HWND window, LPARAM list) {
     const auto style = GetWindowLongW(window, GWL_STYLE);
-    if ((style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window))
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    const bool eligible = (style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window);
+    reinterpret_cast<std::vector<Descendant>*>(list)->push_back({window, eligible});
     return TRUE;
+}
+
+// The eligible window after (or before) `at` in order, wrapping round;
+// `at` = size means no current window.
+HWND next_eligible(const std::vector<Descendant>& all, std::size_t at, bool backward) {
+    const std::size_t n = all.size();
+    for (std::size_t step = 1; step <= n; ++step) {
+        std::size_t i;
+        if (at == n) i = backward ? n - step : step - 1;
+        else i = backward ? (at + n - step) % n : (at + step) % n;
+        if (all[i].eligible) return all[i].window;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -110,22 +130,16 @@ void move_focus(bool backward) {
     HWND active = GetActiveWindow();
     if (!active) return;
     const FocusSearch search = focus_search_start(active);
-    std::vector<HWND> stops;
+    std::vector<Descendant> all;
     try {
-        EnumChildWindows(search.root, collect_tab_stop, reinterpret_cast<LPARAM>(&stops));
+        EnumChildWindows(search.root, collect_descendant, reinterpret_cast<LPARAM>(&all));
     } catch (...) {
         return;
     }
-    if (stops.empty()) return;
-
-    std::size_t at = stops.size();
-    for (std::size_t i = 0; i < stops.size(); ++i)
-        if (stops[i] == search.current) at = i;
-    const bool found = at < stops.size();
-    std::size_t next;
-    if (backward) next = (!found || at == 0) ? stops.size() - 1 : at - 1;
-    else next = (!found || at + 1 == stops.size()) ? 0 : at + 1;
-    SetFocus(stops[next]);
+    std::size_t at = all.size();
+    for (std::size_t i = 0; i < all.size(); ++i)
+        if (all[i].window == search.current) at = i;
+    if (HWND next = next_eligible(all, at, backward)) SetFocus(next);
 }
 
 }  // namespace tessel

@@ -144,7 +144,8 @@ LRESULT on_control_command(const Message& m) {
     auto control = reinterpret_cast<HWND>(m.lparam);
     if (dispatch_message_hook(control, m.window, m.message, m.wparam, m.lparam) != kNotHandled)
         return 0;
-    const auto id = static_cast<int>(GetWindowLongPtrW(control, GWLP_ID));
+    // Pointer-sized: a gadget made with -1 carries its whole number here.
+    const auto id = static_cast<std::intptr_t>(GetWindowLongPtrW(control, GWLP_ID));
     if (id == kMenuControlId) post(m, menu_event, LOWORD(m.wparam));
     else if (carries_gadget_id(control)) post(m, gadget_event, id, HIWORD(m.wparam));
     return 0;

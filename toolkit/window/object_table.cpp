@@ -145,6 +145,16 @@ NextObject next_object(ObjectTable& table) {
     return {nullptr, 0};
 }
 
+std::vector<NextObject> live_objects(const ObjectTable& table) {
+    std::vector<NextObject> live;
+    for (std::size_t index = 0; index < table.slots.size(); ++index)
+        if (record_handle(table.slots[index]) != 0)
+            live.push_back({table.slots[index], static_cast<ObjectId>(index)});
+    for (AllocatedLink* link = table.allocated; link; link = link->next)
+        if (record_handle(record_of(link)) != 0) live.push_back({record_of(link), number_of(link)});
+    return live;
+}
+
 void destroy_all_objects(ObjectTable& table) {
     if (!table.destroy) return;
     reset_object_cursor(table);

@@ -64,6 +64,9 @@ struct NextObject {
 };
 NextObject next_object(ObjectTable& table);
 void destroy_all_objects(ObjectTable& table);
+// Every live object, slots in order then the allocated list, without
+// touching the cursor: for a caller that releases only some of them.
+std::vector<NextObject> live_objects(const ObjectTable& table);
 
 std::uintptr_t record_handle(const void* record);
 

@@ -96,7 +96,8 @@ void centre_window(HWND window, unsigned flags) {
     GetWindowRect(window, &outer);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
-    if (flags & kWindowCentreScreen) {
+    // Both bits ask for the parent, which open_window never has: no move.
+    if ((flags & kWindowCentreScreen) && !(flags & kWindowCentreParent)) {
         const int screen_w = GetSystemMetrics(SM_CXSCREEN);
         const int screen_h = GetSystemMetrics(SM_CYSCREEN);
         move_window_to(window, (screen_w - std::min(screen_w, width)) / 2,
