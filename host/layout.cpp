@@ -32,6 +32,7 @@ void build_layout() {
 
 LRESULT host_window_callback(HWND window, UINT message, WPARAM, LPARAM lparam) {
     LRESULT result = kCallbackDefault;
+    keep_embedded_drawn(message);
     if (message != WM_SIZE) return result;
     if (window == window_handle(kMainWindow)) {
         resize_gadget(kOuterSplitter, 0, 0, LOWORD(lparam), HIWORD(lparam));

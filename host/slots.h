@@ -33,6 +33,8 @@ void launch_and_capture(int slot);
 bool close_requested_during_start();
 void build_layout();
 LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Called for every message the callback sees; does something only on Wine.
+void keep_embedded_drawn(UINT message);
 
 // Flags given to SetWindowPos for an embedded add-on window.
 constexpr UINT kEmbeddedPlacement = SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;

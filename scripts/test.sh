@@ -4,7 +4,9 @@
 # the programs and their end-to-end tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$(date +%s)
 scripts/setup.sh
+echo "Set-up (packages and the Wine 10 root): $(( $(date +%s) - started )) s"
 
 cmake --preset native >/dev/null
 cmake --build --preset native

@@ -123,6 +123,40 @@ void drag(int from_x, int from_y, int to_x, int to_y) {
     pump_for(100);
 }
 
+Screenshot Screenshot::take(const std::string& keep_png) {
+    const std::string file = "/tmp/tessel-shot-" + std::to_string(GetCurrentProcessId()) + ".ppm";
+    std::string command = "import -window root -depth 8 ppm:" + file;
+    if (!keep_png.empty()) command += " && convert " + file + " " + keep_png;
+    Screenshot shot;
+    if (run_unix(command) != 0) return shot;
+    const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
+    FILE* in = _wfopen(path.c_str(), L"rb");
+    if (!in) return shot;
+    int depth = 0;
+    if (std::fscanf(in, "P6 %d %d %d", &shot.width_, &shot.height_, &depth) == 3 && depth == 255 &&
+        std::fgetc(in) != EOF) {
+        shot.pixels_.resize(static_cast<std::size_t>(shot.width_) * shot.height_ * 3);
+        if (std::fread(shot.pixels_.data(), 1, shot.pixels_.size(), in) != shot.pixels_.size())
+            shot.pixels_.clear();
+    }
+    std::fclose(in);
+    DeleteFileW(path.c_str());
+    return shot;
+}
+
+COLORREF Screenshot::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_.empty()) return 0xFFFFFFFF;
+    const unsigned char* p = &pixels_[(static_cast<std::size_t>(y) * width_ + x) * 3];
+    return RGB(p[0], p[1], p[2]);
+}
+
+int Screenshot::count(const RECT& area, COLORREF colour) const {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) n += at(x, y) == colour;
+    return n;
+}
+
 std::wstring unix_path(const std::wstring& windows_path) {
     std::wstring path = windows_path;
     if (path.size() > 2 && path[1] == L':') path = path.substr(2);

@@ -35,6 +35,24 @@ void xdotool(const std::string& arguments);
 void click_at(int x, int y);
 void drag(int from_x, int from_y, int to_x, int to_y);
 
+// The whole X display as it is now, taken by an X client outside Wine, so
+// that it shows what the screen really shows. `keep_png`, when given, is a
+// machine path where a copy is kept.
+class Screenshot {
+public:
+    static Screenshot take(const std::string& keep_png = "");
+    bool empty() const { return pixels_.empty(); }
+    COLORREF at(int x, int y) const;  // 0xFFFFFFFF outside the screen
+    int count(const RECT& area, COLORREF colour) const;
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<unsigned char> pixels_;  // RGB rows
+};
+
+// ASCII text of a wide string (paths and names of the tests).
+inline std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 // The machine's path of a file under Wine's Z: drive.
 std::wstring unix_path(const std::wstring& windows_path);
 std::wstring bin_directory();  // of the running test program, with separator
