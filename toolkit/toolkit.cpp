@@ -2,6 +2,8 @@
 
 #include <ole2.h>
 
+#include <cwchar>
+
 #include "toolkit/forms/fonts.h"
 #include "toolkit/forms/menus.h"
 #include "toolkit/gadgets/gadget.h"
@@ -22,6 +24,19 @@ HANDLE& heap() {
 HANDLE private_heap() {
     if (!heap()) heap() = HeapCreate(0, kPrivateHeapInitialSize, 0);
     return heap() ? heap() : GetProcessHeap();
+}
+
+HMODULE load_system_library(const wchar_t* name) {
+    if (HMODULE library = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return library;
+    // Windows 7 without its loader update refuses the flag: name the file
+    // in the system directory instead.
+    if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH) return nullptr;
+    path[length] = L'\\';
+    std::wcscpy(path + length + 1, name);
+    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void start_toolkit() {

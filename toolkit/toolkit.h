@@ -18,4 +18,8 @@ void stop_toolkit();
 // start_toolkit stays valid.
 HANDLE private_heap();
 
+// A platform library loaded by name at run time, from the system directory
+// only: a file of the same name beside the program is never taken instead.
+HMODULE load_system_library(const wchar_t* name);
+
 }  // namespace tessel

@@ -5,6 +5,7 @@
 
 #include "toolkit/gadgets/gadget.h"
 #include "toolkit/window/event_pump.h"
+#include "toolkit/toolkit.h"
 
 namespace tessel {
 namespace {
@@ -23,7 +24,7 @@ Probe& probe() {
 }
 
 std::uint32_t query_version() {
-    HMODULE library = LoadLibraryW(L"COMCTL32.DLL");
+    HMODULE library = load_system_library(L"COMCTL32.DLL");
     if (!library) return 0;
     std::uint32_t version = kVersionWithoutQuery;
     auto get_version = reinterpret_cast<DLLGETVERSIONPROC>(

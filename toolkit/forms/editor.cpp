@@ -13,6 +13,7 @@
 #include "toolkit/forms/fonts.h"
 #include "toolkit/gadgets/gadget_list.h"
 #include "toolkit/window/event_pump.h"
+#include "toolkit/toolkit.h"
 
 namespace tessel {
 namespace {
@@ -414,9 +415,9 @@ LRESULT CALLBACK editor_procedure(HWND control, UINT message, WPARAM wparam, LPA
 const wchar_t* load_rich_edit() {
     EditorModule& m = module();
     if (!m.libraries_loaded) {
-        m.msftedit = LoadLibraryW(L"MSFTEDIT.DLL");
-        m.riched20 = LoadLibraryW(L"RICHED20.DLL");
-        if (!m.riched20) LoadLibraryW(L"RICHED32.DLL");
+        m.msftedit = load_system_library(L"MSFTEDIT.DLL");
+        m.riched20 = load_system_library(L"RICHED20.DLL");
+        if (!m.riched20) load_system_library(L"RICHED32.DLL");
         m.libraries_loaded = true;
     }
     if (m.msftedit) return MSFTEDIT_CLASS;  // "RICHEDIT50W"

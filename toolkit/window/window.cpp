@@ -10,6 +10,7 @@
 #include "toolkit/window/callback.h"
 #include "toolkit/window/dpi.h"
 #include "toolkit/window/event_pump.h"
+#include "toolkit/toolkit.h"
 
 namespace tessel {
 namespace {
@@ -45,7 +46,7 @@ bool composition_enabled() {
     WindowState& s = state();
     if (!s.composition_probed) {
         s.composition_probed = true;
-        if (HMODULE dwm = LoadLibraryW(L"dwmapi.dll")) {
+        if (HMODULE dwm = load_system_library(L"dwmapi.dll")) {
             using IsEnabled = HRESULT(WINAPI*)(BOOL*);
             auto query = reinterpret_cast<IsEnabled>(
                 reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")));
