@@ -16,11 +16,6 @@ constexpr int kSearchPump = 1;         // ms per FindWindowW poll
 // stays empty and the process, if alive, is still ended at shutdown.
 constexpr ULONGLONG kSearchLimit = 10'000;  // ms
 
-bool& close_seen() {
-    static bool seen = false;
-    return seen;
-}
-
 // Every add-on joins one job that ends its processes when its last handle
 // closes. The host holds that handle for its whole life, so a host that is
 // killed, or crashes, takes its add-ons with it instead of leaving them
@@ -37,29 +32,40 @@ HANDLE addon_job() {
     return job;
 }
 
-bool has_ended(ProgramHandle program) {
-    const ProgramRecord* record = program_record(program);
+bool has_ended(const ProgramRecord* record) {
     return record && record->process && WaitForSingleObject(record->process, 0) == WAIT_OBJECT_0;
 }
 
+// A top-level window with the add-on's exact title that belongs to the
+// process the host started: one of the same title from any other program
+// (an add-on started by hand, say) is left where it is. Without a process
+// to compare, the first window of that title is taken.
+HWND find_addon_window(const AddonSlot& slot, const ProgramRecord* record) {
+    const DWORD own = record && record->process ? GetProcessId(record->process) : 0;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, slot.name.c_str()))) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (!own || process == own) return window;
+    }
+    return nullptr;
+}
+
 HWND search_window(const AddonSlot& slot) {
+    const ProgramRecord* record = program_record(slot.program);
     const ULONGLONG started = GetTickCount64();
     HWND window = nullptr;
     while (!window) {
-        window = FindWindowW(nullptr, slot.name.c_str());
-        // The user may close "Split" while it waits: that is kept, not
-        // dropped with the other events pumped here.
-        if (wait_event(kSearchPump) == close_request) close_seen() = true;
-        if (!window && (close_seen() || has_ended(slot.program) ||
-                        GetTickCount64() - started > kSearchLimit))
-            break;
+        window = find_addon_window(slot, record);
+        // A close request taken here is dropped with every other event:
+        // only one made after the last search ends the host.
+        wait_event(kSearchPump);
+        if (!window && (has_ended(record) || GetTickCount64() - started > kSearchLimit)) break;
     }
     return window;
 }
 
 }  // namespace
-
-bool close_requested_during_start() { return close_seen(); }
 
 void launch_and_capture(int i) {
     AddonSlot& slot = slot_table()[static_cast<std::size_t>(i)];

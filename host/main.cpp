@@ -41,16 +41,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return kNoMainWindow;
     }
     set_window_callback(host::host_window_callback);
-    for (loop_index = host::kFirstSlot; loop_index <= host::kLastSlot; ++loop_index) {
-        // A close during start-up ends the host now: no further add-on.
-        if (host::close_requested_during_start()) break;
+    for (loop_index = host::kFirstSlot; loop_index <= host::kLastSlot; ++loop_index)
         host::launch_and_capture(loop_index);
-    }
-    if (!host::close_requested_during_start()) {
-        host::build_layout();
-        do last_event = wait_event();
-        while (last_event != close_request);
-    }
+    host::build_layout();
+    do last_event = wait_event();
+    while (last_event != close_request);
 
     shut_down_addons();
     stop_toolkit();

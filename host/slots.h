@@ -29,8 +29,6 @@ constexpr ObjectId kInnerSplitter = 4;
 constexpr ObjectId kOuterSplitter = 5;
 
 void launch_and_capture(int slot);
-// "Split" was asked to close while the add-ons were being captured.
-bool close_requested_during_start();
 void build_layout();
 LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Called for every message the callback sees; does something only on Wine.
