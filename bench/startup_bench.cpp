@@ -69,10 +69,28 @@ HostTimes host_start() {
     return times;
 }
 
+long long file_size(const std::wstring& file) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// What each program weighs on disk, as this build made it.
+void print_program_sizes() {
+    const std::wstring folder = build_folder();
+    std::printf("program sizes\n");
+    std::printf("  %-26ls %8lld bytes\n", L"Tessel.exe", file_size(folder + L"Tessel.exe"));
+    for (int slot = 1; slot <= 3; ++slot) {
+        const std::wstring name = std::wstring(L"Addon\\") + kAddonNames[slot] + L".exe";
+        std::printf("  %-26ls %8lld bytes\n", name.c_str(), file_size(folder + name));
+    }
+}
+
 }  // namespace
 
 int wmain() {
     timeBeginPeriod(1);
+    print_program_sizes();
     std::vector<double> floors, captured, own_window;
     for (int run = 0; run < kRuns; ++run) {
         double alone = 0;
