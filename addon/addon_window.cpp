@@ -13,7 +13,6 @@
 namespace tessel::addon {
 namespace {
 
-constexpr unsigned kPopup = WS_POPUP;  // no caption, no border
 constexpr unsigned kCentred = SS_CENTER;
 constexpr unsigned kEditableCombo = kComboEditable | CBS_AUTOHSCROLL;
 static_assert(kEditableCombo == 66);
@@ -22,7 +21,7 @@ constexpr int kTreeFontPoints = 12;
 }  // namespace
 
 void build_window(const Variant& variant) {
-    open_window(kWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, variant.title, kPopup);
+    open_window(kWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, variant.title, kWindowFlags);
     create_text(kCaption, 0, 4, 553, 19, L"This is an external embeded application", kCentred);
     create_combo_box(kUpperCombo, 7, 27, 210, 23, kEditableCombo);
     create_button(kDisconnectButton, 233, 27, 104, 22, L"D\u00e9connection");

@@ -19,6 +19,7 @@ constexpr ObjectId kMenuBar = 8;
 constexpr int kOpenSettingsItem = 16;
 
 constexpr int kWindowX = 1332, kWindowY = 203, kWindowWidth = 553, kWindowHeight = 712;
+constexpr unsigned kWindowFlags = WS_POPUP;  // no caption, no border
 
 // Nothing is checked: a step that fails leaves its object missing and the
 // later steps still run.

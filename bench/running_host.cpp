@@ -24,6 +24,17 @@ std::wstring build_folder() {
     return folder;
 }
 
+std::wstring bare_folder() {
+    const std::wstring folder = build_folder() + L"bench\\bare\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"Addon").c_str(), nullptr);
+    CopyFileW((build_folder() + L"Tessel.exe").c_str(), (folder + L"Tessel.exe").c_str(), FALSE);
+    const std::wstring bare = build_folder() + L"bench\\bare_addon.exe";
+    for (int slot = 1; slot <= 3; ++slot)
+        CopyFileW(bare.c_str(), (folder + L"Addon\\" + kAddonNames[slot] + L".exe").c_str(), FALSE);
+    return folder;
+}
+
 void end(Process& program) {
     if (!program.handle) return;
     TerminateProcess(program.handle, 1);  // fails harmlessly once it has ended

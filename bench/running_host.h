@@ -19,6 +19,9 @@ using probe::start_process;
 
 double now_ms();  // a steady clock with sub-millisecond resolution
 std::wstring build_folder();  // bin\, holding Tessel.exe and Addon\ .
+// A folder laid out like bin\, whose Addon\ holds bare add-ons (the
+// add-on's window alone, no gadgets, no menu): made on first call.
+std::wstring bare_folder();
 
 // Ends the program if it still runs, and lets go of it.
 void end(Process& program);

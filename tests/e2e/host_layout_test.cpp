@@ -176,16 +176,34 @@ void drag_in_client(HostRun& host, int from_x, int from_y, int to_x, int to_y) {
     drag(from.x, from.y, to.x, to.y);
 }
 
-HCURSOR cursor_shown_at(HostRun& host, int x, int y) {
-    const POINT at = client_point(host, x, y);
-    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y));
-    // A second small move makes sure the window under the mouse sets its cursor.
-    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y + 1));
-    Sleep(150);
+HCURSOR current_cursor() {
     CURSORINFO info{};
     info.cbSize = sizeof info;
     GetCursorInfo(&info);
     return info.hCursor;
+}
+
+// The cursor once the platform has the pointer at the point and the window
+// under it has set its cursor: the same shape read three times running.
+HCURSOR cursor_shown_at(HostRun& host, int x, int y) {
+    const POINT at = client_point(host, x, y);
+    // A second small move makes sure the window under the mouse sets its cursor.
+    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y + 1));
+    xdotool("mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y));
+    pump_until([&] {
+        POINT now{};
+        return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+    }, 2000);
+    HCURSOR seen = current_cursor();
+    int same = 0;
+    pump_until([&] {
+        pump_for(30);
+        const HCURSOR now = current_cursor();
+        same = now == seen ? same + 1 : 0;
+        seen = now;
+        return same >= 3;
+    }, 2000);
+    return seen;
 }
 
 TEST(HostLayout, PanesStartInTheirProportionsAndFollowAResize) {

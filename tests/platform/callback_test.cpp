@@ -27,15 +27,26 @@ LRESULT swallow_close(HWND window, UINT message, WPARAM, LPARAM) {
     return message == WM_CLOSE ? 0 : kCallbackDefault;
 }
 
-bool saw(HWND window, UINT message) {
-    for (const Seen& s : seen)
+// What a window's own callback saw, apart from the all-windows one.
+std::vector<Seen> seen_by_window;
+
+LRESULT window_answers_default(HWND window, UINT message, WPARAM, LPARAM) {
+    seen_by_window.push_back({window, message});
+    return kCallbackDefault;
+}
+
+bool saw(HWND window, UINT message, const std::vector<Seen>& in = seen) {
+    for (const Seen& s : in)
         if (s.window == window && s.message == message) return true;
     return false;
 }
 
 class CallbackTest : public ::testing::Test {
 protected:
-    void SetUp() override { seen.clear(); }
+    void SetUp() override {
+        seen.clear();
+        seen_by_window.clear();
+    }
     void TearDown() override {
         set_window_callback(nullptr);
         close_window(0);
@@ -90,11 +101,12 @@ TEST_F(CallbackTest, TheAllWindowsCallbackSeesAContainersSizeWithTheContainersHa
     EXPECT_TRUE(saw(container, WM_SIZE));
 }
 
-TEST_F(CallbackTest, ACallbackInstalledAfterOpeningMissesTheCreationMessages) {
+TEST_F(CallbackTest, ACallbackSeesAWindowsCreationOnlyWhenInstalledBeforeIt) {
     HWND window = open();
     set_window_callback(answer_default);
-    EXPECT_FALSE(saw(window, WM_CREATE));
-    EXPECT_FALSE(saw(window, WM_NCCREATE));
+    // Installed after opening: it takes effect for a window already open.
+    SetWindowPos(window, nullptr, 0, 0, 320, 220, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_TRUE(saw(window, WM_SIZE));
     close_window(0);
     seen.clear();
     window = open();  // installed first: sees them, before the window is numbered
@@ -106,16 +118,24 @@ TEST_F(CallbackTest, APerWindowCallbackTakesPrecedenceAndHasItsOwnReach) {
     HWND container = as_window(create_container(1, 0, 0, 100, 100));
     close_gadget_list();
     set_window_callback(swallow_close);
-    set_window_callback(0, answer_default, kReachOwnWindow);
-    seen.clear();
+    set_window_callback(0, window_answers_default, kReachOwnWindow);
     PostMessageW(window, WM_CLOSE, 0, 0);
     // The window's own callback answered the default: the all-windows one,
     // which would have swallowed the close, never saw it.
     EXPECT_EQ(testing::count_code(testing::collect_events(150), close_request), 1);
+    EXPECT_TRUE(saw(window, WM_CLOSE, seen_by_window));
+    EXPECT_FALSE(saw(window, WM_CLOSE));
     // Reach 0: the container's messages go to the all-windows callback.
     seen.clear();
     MoveWindow(container, 0, 0, 140, 120, TRUE);
     EXPECT_TRUE(saw(container, WM_SIZE));
+    EXPECT_FALSE(saw(container, WM_SIZE, seen_by_window));
+    // Reach 1: the window's own callback takes them too.
+    set_window_callback(0, window_answers_default, kReachChildren);
+    seen.clear();
+    MoveWindow(container, 0, 0, 130, 110, TRUE);
+    EXPECT_TRUE(saw(container, WM_SIZE, seen_by_window));
+    EXPECT_FALSE(saw(container, WM_SIZE));
     set_window_callback(7, answer_default, kReachChildren);  // no window 7: nothing
 }
 

@@ -2,9 +2,15 @@
 
 #include "tests/support/platform_support.h"
 #include "toolkit/forms/colors.h"
+#include "toolkit/forms/button.h"
+#include "toolkit/forms/combo_box.h"
+#include "toolkit/forms/editor.h"
 #include "toolkit/forms/fonts.h"
+#include "toolkit/forms/text.h"
+#include "toolkit/forms/tree.h"
 #include "toolkit/gadgets/container.h"
 #include "toolkit/gadgets/gadget_list.h"
+#include "toolkit/gadgets/splitter.h"
 #include "toolkit/window/event_pump.h"
 #include "toolkit/window/window.h"
 
@@ -46,8 +52,26 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(GadgetTest, TheOperationTableIsFortyPointerSlotsAndTwoWords) {
-    EXPECT_EQ(kGadgetOpsSize, static_cast<std::int32_t>(8 + 40 * sizeof(void*)));
+TEST_F(GadgetTest, EveryKindsTableCarriesItsCodeAndItsSizeInBytes) {
+    // Two 32-bit words and forty procedure slots: 168 bytes where a
+    // procedure is 4 bytes, 328 where it is 8.
+    const std::int32_t bytes = sizeof(void*) == 8 ? 328 : 168;
+    create_container(1, 0, 0, 50, 50);
+    close_gadget_list();
+    create_text(2, 0, 0, 50, 20, L"t");
+    create_button(3, 0, 0, 50, 20, L"b");
+    create_combo_box(4, 0, 0, 50, 20);
+    create_tree(5, 0, 0, 50, 50);
+    create_editor(6, 0, 0, 50, 50);
+    create_splitter(7, 0, 0, 100, 100, 2, 3, 0);
+    const int codes[] = {0, kContainerKind, kTextKind, kButtonKind, kComboBoxKind, kTreeKind,
+                         kEditorKind, kSplitterKind};
+    for (ObjectId number = 1; number <= 7; ++number) {
+        const GadgetRecord* record = find_gadget(number);
+        ASSERT_NE(record, nullptr) << number;
+        EXPECT_EQ(record->ops->type_code, codes[number]) << number;
+        EXPECT_EQ(record->ops->table_size, bytes) << number;
+    }
 }
 
 TEST_F(GadgetTest, ReusingANumberDestroysTheOldControlAndItsEventsAndRunsItsTeardown) {

@@ -74,6 +74,7 @@ TEST_F(RunnerTest, KeptHiddenStartGivesARecordWithoutPipesAndKillEndsItWithMinus
     const std::wstring text = read_text(report);
     EXPECT_EQ(field(text, L"cmdline"), L"\"" + probe() + L"\" " + parameters);
     EXPECT_EQ(field(text, L"cwd") + L"\\", directory);
+    EXPECT_EQ(field(text, L"show"), std::to_wstring(SW_HIDE));
 
     EXPECT_NE(kill_program(program), 0);
     EXPECT_EQ(wait_exit(program), 0xFFFFFFFFu);
@@ -85,30 +86,25 @@ TEST_F(RunnerTest, KeptHiddenStartGivesARecordWithoutPipesAndKillEndsItWithMinus
 TEST_F(RunnerTest, PathsWithBlanksAreQuotedAndEmptyParametersAddNothing) {
     const std::wstring spaced = testing::fresh_directory(L"with blanks") + L"probe child.exe";
     ASSERT_TRUE(testing::copy_file(probe(), spaced));
-    ProgramHandle program = start_program(spaced.c_str(), L"", nullptr, kStartKeepOpen | kStartWait);
+    const std::wstring parameters = L"--report \"" + report + L"\"";
+    ProgramHandle program = start_program(spaced.c_str(), parameters.c_str(), nullptr,
+                                          kStartKeepOpen | kStartWait);
     ASSERT_GT(program, kProgramNotKept);
+    EXPECT_EQ(field(read_text(report), L"cmdline"), L"\"" + spaced + L"\" " + parameters);
     close_program(program);
     // A quoted file is taken as it stands, options included.
-    const std::wstring quoted = L"\"" + spaced + L"\" --report \"" + report + L"\"";
+    const std::wstring quoted = L"\"" + spaced + L"\" --report \"" + report + L"\" --exit 2";
     program = start_program(quoted.c_str(), nullptr, directory.c_str(), kStartKeepOpen | kStartWait);
     ASSERT_GT(program, kProgramNotKept);
     EXPECT_EQ(field(read_text(report), L"cmdline"), quoted);
+    EXPECT_EQ(wait_exit(program), 2u);
     close_program(program);
-    program = start_program(spaced.c_str(), nullptr, directory.c_str(),
+    // Without options the probe writes its command line: the bare quoted path.
+    program = start_program(spaced.c_str(), L"", directory.c_str(),
                             kStartKeepOpen | kStartWait | kStartOutputPipe);
-    close_program(program);
-}
-
-TEST_F(RunnerTest, EmptyParametersLeaveOnlyTheQuotedFile) {
-    const std::wstring copy = directory + L"p.exe";
-    ASSERT_TRUE(testing::copy_file(probe(), copy));
-    // The probe writes nothing without options, so ask it through its
-    // standard output instead: the command line must be the bare quoted path.
-    ProgramHandle program = start_program(copy.c_str(), L"", directory.c_str(),
-                                          kStartKeepOpen | kStartWait | kStartOutputPipe);
     ASSERT_GT(program, kProgramNotKept);
-    EXPECT_EQ(read_pipe(program_record(program)->output_read), "");
-    EXPECT_EQ(wait_exit(program), 0u);
+    const std::wstring line = L"\"" + spaced + L"\"";
+    EXPECT_EQ(read_pipe(program_record(program)->output_read), std::string(line.begin(), line.end()));
     close_program(program);
 }
 
@@ -160,16 +156,8 @@ TEST_F(RunnerTest, ASenderChainFeedsOneProgramsOutputToTheNext) {
     close_program(sender);
 }
 
-TEST_F(RunnerTest, AMissingFileWithPipesFailsWithoutTheShell) {
-    const std::wstring missing = directory + L"absent.exe";
-    for (unsigned flags : {12u, 20u, 36u, 0x44u})
-        EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, flags), 0) << flags;
-    EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, kStartHidden | kStartKeepOpen), 0);
-    EXPECT_EQ(program_count(), programs_before);
-}
-
-TEST_F(RunnerTest, TheShellOpensADocumentInTheDocumentsOwnDirectory) {
-    // An association of our own, so that only the shell can start the file.
+// A document of a type of our own, so that only the shell can start it.
+std::wstring probe_document(const std::wstring& directory, const std::wstring& report) {
     const std::wstring command = L"\"" + probe() + L"\" --report \"" + report + L"\"";
     HKEY key = nullptr;
     RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tesselprobe", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
@@ -184,7 +172,22 @@ TEST_F(RunnerTest, TheShellOpensADocumentInTheDocumentsOwnDirectory) {
     RegCloseKey(key);
     const std::wstring document = directory + L"paper.tesselprobe";
     if (FILE* out = _wfopen(document.c_str(), L"w")) std::fclose(out);
+    return document;
+}
 
+TEST_F(RunnerTest, WithPipesOnlyADirectStartIsTried) {
+    const std::wstring missing = directory + L"absent.exe";
+    for (unsigned flags : {12u, 20u, 36u, 0x44u})
+        EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, flags), 0) << flags;
+    EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, kStartHidden | kStartKeepOpen), 0);
+    // A document that the shell would open is refused when pipes are asked.
+    const std::wstring document = probe_document(directory, report);
+    EXPECT_EQ(start_program(document.c_str(), L"", nullptr, kStartKeepOpen | kStartOutputPipe), 0);
+    EXPECT_EQ(program_count(), programs_before);
+}
+
+TEST_F(RunnerTest, TheShellOpensADocumentInTheDocumentsOwnDirectory) {
+    const std::wstring document = probe_document(directory, report);
     ProgramHandle program = start_program(document.c_str(), L"", nullptr, kStartKeepOpen);
     ASSERT_GT(program, kProgramNotKept);
     EXPECT_EQ(program_record(program)->process_id, -1);

@@ -1,5 +1,7 @@
-// A small program for the runner's tests. Options:
-//   --report FILE   write its command line, directory and standard handles to FILE
+// A small program for the runner's tests. Without options it writes its
+// command line to standard output. Options:
+//   --report FILE   write its command line, directory, standard handles and
+//                   the show request it was started with to FILE
 //   --echo          copy standard input to standard output until it ends
 //   --say TEXT      write TEXT to standard output and "err:" TEXT to standard error
 //   --sleep MS      wait before exiting
@@ -28,8 +30,11 @@ void report(const wchar_t* file) {
     if (!out) return;
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);
-    std::fwprintf(out, L"cmdline=%ls\ncwd=%ls\nstdin=%ls\nstdout=%ls\nstderr=%ls\n",
-                  GetCommandLineW(), directory, handle_kind(STD_INPUT_HANDLE),
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    std::fwprintf(out, L"cmdline=%ls\ncwd=%ls\nshow=%d\nstdin=%ls\nstdout=%ls\nstderr=%ls\n",
+                  GetCommandLineW(), directory, show, handle_kind(STD_INPUT_HANDLE),
                   handle_kind(STD_OUTPUT_HANDLE), handle_kind(STD_ERROR_HANDLE));
     std::fclose(out);
 }
@@ -56,6 +61,7 @@ std::string narrow(const wchar_t* text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 1) write_all(STD_OUTPUT_HANDLE, narrow(GetCommandLineW()));
     int code = 0;
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
