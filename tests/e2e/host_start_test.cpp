@@ -23,6 +23,7 @@ TEST(HostStart, CapturesEachAddonIntoItsOwnPaneAndEndsThemAllOnClose) {
         GetWindowTextW(window, title, 32);
         EXPECT_STREQ(title, kAddonNames[slot]) << "slot " << slot;
         EXPECT_EQ(GetAncestor(window, GA_PARENT), host.pane(slot));
+        EXPECT_TRUE(IsWindowVisible(window)) << "slot " << slot;
         EXPECT_TRUE(GetWindowLongW(host.pane(slot), GWL_STYLE) & WS_CLIPCHILDREN);
         addons[slot] = process_of_window(window);
         ASSERT_NE(addons[slot].handle, nullptr);
@@ -50,7 +51,11 @@ TEST(HostStart, SlotsStartOneAfterAnotherAndAddonsRunInTheHostsDirectory) {
     // Found beside the host, and run with the host's directory as theirs.
     std::wstring directory = host.directory();
     directory.pop_back();
-    EXPECT_EQ(read_first_line(host.directory() + L"Cobaltpane.started"), directory);
+    const std::wstring note = host.directory() + L"Cobaltpane.started";
+    EXPECT_EQ(read_line(note, 0), directory);
+    // Asked to start hidden, with nothing after the quoted path.
+    EXPECT_EQ(read_line(note, 1), std::to_wstring(SW_HIDE));
+    EXPECT_EQ(read_line(note, 2), L"\"" + host.directory() + L"Addon\\Cobaltpane.exe\"");
     EXPECT_EQ(host.close_and_wait(), 0u);
     EXPECT_EQ(wait_exit(first, 0), kTerminated);
     CloseHandle(first.handle);
@@ -70,6 +75,15 @@ TEST(HostStart, AMissingAddonLeavesItsPaneEmptyAndTheOthersGoOn) {
     CloseHandle(third.handle);
     ASSERT_NE(host.pane(2), nullptr);
     EXPECT_EQ(host.embedded(2), nullptr);
+    // The layout is the same with one pane empty.
+    const RECT want[] = {{0, 0, 563, 500}, {570, 0, 800, 500}, {0, 507, 800, 600}};
+    EXPECT_TRUE(pump_until([&] {
+        for (int slot = 1; slot <= 3; ++slot) {
+            const RECT pane = rect_in(host.main_window(), host.pane(slot));
+            if (!EqualRect(&pane, &want[slot - 1])) return false;
+        }
+        return true;
+    }));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 

@@ -130,6 +130,13 @@ TEST_F(EventPumpTest, ShiftTabOnTheFirstTabStopMovesToTheLast) {
     EXPECT_TRUE(testing::pump_until([&] { return GetFocus() == last; }, 2000));
     testing::xdotool("key Tab");
     EXPECT_TRUE(testing::pump_until([&] { return GetFocus() == first; }, 2000));
+    // From a focused control that is no tab stop, Tab goes on from its place.
+    HWND plain = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 100, 80, 24, window,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND after = make_button(130);
+    SetFocus(plain);
+    testing::xdotool("key Tab");
+    EXPECT_TRUE(testing::pump_until([&] { return GetFocus() == after; }, 2000));
 }
 
 }  // namespace

@@ -85,6 +85,12 @@ TEST_F(FormTest, AClickIsOneEventWithTheButtonsNumberAndReuseDestroysTheOldButto
     const auto events = collect_events(300);
     EXPECT_EQ(events_for(events, gadget_event, 3, 0), 1);
     EXPECT_EQ(count_code(events, gadget_event), 1);
+    // A button made with -1 is clicked under its whole number (an address
+    // above 4 GB in a 64-bit process).
+    const std::intptr_t allocated = create_button(kAllocateNumber, 0, 100, 80, 22, L"Any");
+    ASSERT_NE(allocated, 0);
+    SendMessageW(gadget_handle(allocated), BM_CLICK, 0, 0);
+    EXPECT_EQ(events_for(collect_events(50), gadget_event, allocated, 0), 1);
 
     // A check box built with the flags keeps the state it is given.
     create_button(4, 0, 60, 100, 22, L"Check", BS_AUTOCHECKBOX);
@@ -142,6 +148,13 @@ TEST_F(FormTest, OnlyEditableComboBoxesReportFocus) {
     EXPECT_EQ(events_for(events, gadget_event, 2, 14000), 1);
     EXPECT_EQ(events_for(events, gadget_event, 2, 14001), 1);
     EXPECT_EQ(events_for(events, gadget_event, 5, 14000), 0);
+    // Typing into the editable one is a change, a key at a time.
+    SetForegroundWindow(window);
+    SetFocus(GetWindow(editable, GW_CHILD));
+    xdotool("type ab");
+    auto typed = collect_until([&] { return gadget_text(2) == L"ab"; });
+    for (const SeenEvent& e : collect_events(50)) typed.push_back(e);  // the last key's own
+    EXPECT_EQ(events_for(typed, gadget_event, 2, 0x300), 2);
     // A control whose gadget is torn down (its number already given up)
     // posts nothing, whatever still reaches it.
     SetWindowLongPtrW(list, GWLP_ID, kTornDown);
@@ -169,7 +182,8 @@ TEST_F(FormTest, AMenuBarAppearsWithItsFirstTitleAndAChosenItemIsAnEvent) {
     run_unix_detached("xdotool mousemove --sync " + std::to_string(x) + " " + std::to_string(y) +
                       " click 1 sleep 0.5 mousemove --sync " + std::to_string(x + 10) + " " +
                       std::to_string(title.bottom + 10) + " click 1");
-    EXPECT_TRUE(pump_until([] { return event_gadget() == 16 && event_window() == 0; }, 5000));
+    const auto chosen = collect_until([] { return event_gadget() == 16 && event_window() == 0; });
+    EXPECT_EQ(events_for(chosen, menu_event, 16, 0), 1);
 
     // A second title goes on the bar; re-using the number destroys the old bar.
     menu_title(L"Second");
@@ -184,6 +198,16 @@ TEST_F(FormTest, AMenuBarAppearsWithItsFirstTitleAndAChosenItemIsAnEvent) {
     menu_title(L"After");  // no current menu any more: nothing happens
     menu_item(18, L"After");
     window = as_window(open_window(0, kLeft, kTop, 600, 500, L"Forms", WS_POPUP));
+
+    // Bars made with -1 on two windows: closing one leaves the other's.
+    open_window(1, kLeft, kTop, 200, 100, L"Other", WS_POPUP);
+    const std::intptr_t mine = create_menu(kAllocateNumber, window);
+    menu_title(L"Mine");
+    create_menu(kAllocateNumber, window_handle(1));
+    menu_title(L"Other");
+    close_window(1);
+    EXPECT_EQ(window_handle(1), nullptr);
+    EXPECT_EQ(menu_handle(mine), GetMenu(window));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The tree and editor gadgets, and the add-on's complete window, built in
 // this process.
 
+#include <richedit.h>
+
 #include <cstring>
 
 #include "addon/addon_window.h"
@@ -89,14 +91,27 @@ TEST_F(TreeTest, HundredsOfItemsKeepTheirOrderAndPlaceThroughInsertsAndRemovals)
     EXPECT_EQ(gadget_state(6), -1);
 }
 
+// An item's label on the screen.
+RECT label_of(HWND tree, int position) {
+    RECT label{};
+    const HTREEITEM item = native(6, position);
+    std::memcpy(&label, &item, sizeof item);  // the message's way to name the item
+    SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label));
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&label), 2);
+    return label;
+}
+
+// No --sync: it waits for a motion, and there is none when the pointer is
+// there already. The server takes the move before the clicks anyway.
+void mouse(int x, int y, const std::string& clicks) {
+    xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " " + clicks);
+}
+
 TEST_F(TreeTest, AClickSelectsAndItsEventFollowsTheChange) {
     HWND tree = as_window(create_tree(6, 7, 79, 538, 400, kTreeShowSelection));
     for (const wchar_t* text : {L"one", L"two", L"three"}) add_gadget_item(6, -1, text);
-    RECT label{};
-    const HTREEITEM second = native(6, 1);
-    std::memcpy(&label, &second, sizeof second);  // the message's way to name the item
-    ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)));
-    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&label), 2);
+    add_gadget_item(6, -1, L"three.a", 0, 1);
+    const RECT label = label_of(tree, 1);
     click_at(label.left + 5, (label.top + label.bottom) / 2);
     auto events = collect_events(300);
     ASSERT_GE(events.size(), 2u);
@@ -106,12 +121,27 @@ TEST_F(TreeTest, AClickSelectsAndItsEventFollowsTheChange) {
     EXPECT_EQ(gadget_state(6), 1);
     EXPECT_EQ(gadget_text(6), L"two");
 
-    // A right double click counts on a label, not beside it.
+    // Double click, right click; a right double click counts on a label and
+    // on the item's button or indent, not beside it.
     const int y = (label.top + label.bottom) / 2;
-    xdotool("mousemove --sync " + std::to_string(label.left + 5) + " " + std::to_string(y) + " click --repeat 2 3");
+    mouse(label.left + 5, y, "click --repeat 2 1");
+    EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 2), 1);
+    mouse(label.left + 5, y, "click 3");
+    EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 1), 1);
+    mouse(label.left + 5, y, "click --repeat 2 3");
     EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 3), 1);
-    xdotool("mousemove --sync " + std::to_string(label.right + 60) + " " + std::to_string(y) + " click --repeat 2 3");
+    mouse(label.left - 10, y, "click --repeat 2 3");
+    EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 3), 1);
+    mouse(label.right + 60, y, "click --repeat 2 3");
     EXPECT_EQ(events_for(collect_events(300), gadget_event, 6, 3), 0);
+
+    // An unselected item is drawn in its own colours.
+    GadgetRecord* record = find_gadget(6);
+    record->ops->set_item_color(record, 0, kColorBack, 0x00FF00);
+    EXPECT_EQ(record->ops->get_item_color(record, 0, kColorBack), 0x00FF00);
+    pump_for(50);
+    const RECT first = label_of(tree, 0);
+    EXPECT_GT(Screenshot::take().count(first, RGB(0, 255, 0)), 0);
     // A programmatic selection is not the user's.
     set_gadget_state(6, 2);
     EXPECT_EQ(count_code(collect_events(100), gadget_event), 0);
@@ -181,6 +211,40 @@ TEST_F(EditorTest, LinesAreCountedAddedAndRemovedInPlace) {
     EXPECT_EQ(gadget_text(7), L"\t");
 }
 
+TEST_F(EditorTest, FlagsAttributesDisablingAndFontsKeepTheirPromises) {
+    // With flag 4 Tab moves the focus instead of being typed.
+    HWND editor = as_window(create_editor(7, 7, 300, 538, 16, kEditorTabNavigation));
+    HWND next = as_window(create_editor(8, 7, 400, 538, 96));
+    SetFocus(editor);
+    SendMessageW(editor, WM_CHAR, L'\t', 0);
+    EXPECT_EQ(gadget_text(7), L"");
+    EXPECT_EQ(GetFocus(), next);
+
+    // Attribute values are read whole, not by their low 32 bits.
+    const std::int64_t high_only = std::int64_t{1} << 32;
+    set_gadget_attribute(7, kEditorReadOnlyAttribute, high_only);
+    EXPECT_EQ(gadget_attribute(7, kEditorReadOnlyAttribute), 1);
+    set_gadget_attribute(7, kEditorWordWrapAttribute, high_only);
+    EXPECT_EQ(gadget_attribute(7, kEditorWordWrapAttribute), high_only);
+    set_gadget_attribute(7, kEditorReadOnlyAttribute, 0);
+    EXPECT_EQ(gadget_attribute(7, kEditorReadOnlyAttribute), 0);
+
+    // Disabled while under 20 pixels high, it keeps its height.
+    EnableWindow(editor, FALSE);
+    EXPECT_EQ(gadget_height(7), 16);
+    EnableWindow(editor, TRUE);
+
+    // A font given after a front colour keeps the text in that colour.
+    set_gadget_color(8, kColorFront, 0x0000FF);
+    set_gadget_font(8, load_font(3, L"Arial", 14));  // an explicit number gives the handle
+    CHARFORMATW format{};
+    format.cbSize = sizeof format;
+    SendMessageW(next, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.crTextColor, 0x0000FFu);
+    EXPECT_FALSE(format.dwEffects & CFE_AUTOCOLOR);
+    destroy_all_objects(*font_table());
+}
+
 TEST(EditorLibraries, WithoutTheNewestLibraryTheNextServesAndWithoutAnyNoEditorIsMade) {
     // Wine's loader takes its overrides from the environment it starts in,
     // so the probe is started from the shell.
@@ -218,13 +282,17 @@ TEST_F(AddonWindow, TheTreeDrawsInTwelvePointArialAndTheEditorIsWritable) {
     LOGFONTW described{};
     ASSERT_TRUE(GetObjectW(font, sizeof described, &described));
     EXPECT_STREQ(described.lfFaceName, L"Arial");
-    EXPECT_EQ(described.lfHeight, font_height_for(12, screen_vertical_dpi()));
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(described.lfHeight, -MulDiv(12, dpi, 72));  // 12 points at the display's DPI
     HWND editor = gadget_handle(addon::kEditor);
     EXPECT_EQ(gadget_attribute(addon::kEditor, kEditorReadOnlyAttribute), 0);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(editor, GWL_STYLE)) & 0xFFFF, 0x11C4u);
     EXPECT_EQ(gadget_height(addon::kUpperCombo), 23);
     EXPECT_EQ(gadget_height(addon::kLowerCombo), 23);
-    EXPECT_EQ(gadget_color(addon::kCaption, kColorFront), addon::kVariants[0].caption_front);
+    EXPECT_EQ(gadget_color(addon::kCaption, kColorFront), 0xFFFFFF);  // Emberpane: white on red
+    EXPECT_EQ(gadget_color(addon::kCaption, kColorBack), 0x0000FF);
 }
 
 // What one complete window holds that its closing must give back.

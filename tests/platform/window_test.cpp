@@ -61,10 +61,12 @@ TEST_F(WindowTest, FlagsChooseCaptionPopupAndPlacement) {
 }
 
 TEST_F(WindowTest, CentringOnAParentWithoutOneLeavesThePlatformsPlacement) {
-    HWND window = as_window(open_window(1, 123, 77, 200, 100, L"c", kWindowCentreParent));
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window_rect(window).left, 123);
-    EXPECT_EQ(window_rect(window).top, 77);
+    for (unsigned flags : {kWindowCentreParent, kWindowCentreParent | kWindowCentreScreen}) {
+        HWND window = as_window(open_window(1, 123, 77, 200, 100, L"c", flags));
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window_rect(window).left, 123) << flags;
+        EXPECT_EQ(window_rect(window).top, 77) << flags;
+    }
 }
 
 TEST_F(WindowTest, TableGrowsFromSixteenToFiftySixForNumberForty) {

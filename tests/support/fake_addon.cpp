@@ -1,5 +1,6 @@
 // Stands in for an add-on in the host's tests; it takes the name of its
-// executable, notes its current directory in "<name>.started" one folder
+// executable, notes its current directory, the show request it was started
+// with and its command line, a line each, in "<name>.started" one folder
 // up, and then, by build:
 //   FAKE_ADDON_QUITS     ends at once without a window;
 //   FAKE_ADDON_UNTITLED  shows a window under another title and waits;
@@ -21,8 +22,11 @@ void note_start(const std::wstring& folder, const std::wstring& name) {
     const std::wstring parent = folder.substr(0, folder.find_last_of(L'\\', folder.size() - 2) + 1);
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
     if (FILE* out = _wfopen((parent + name + L".started").c_str(), L"w, ccs=UTF-8")) {
-        std::fwprintf(out, L"%ls\n", directory);
+        std::fwprintf(out, L"%ls\n%d\n%ls\n", directory, show, GetCommandLineW());
         std::fclose(out);
     }
 }

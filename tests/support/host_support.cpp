@@ -138,11 +138,12 @@ DWORD HostRun::close_and_wait(DWORD timeout_ms) {
     return wait_exit(process_, timeout_ms);
 }
 
-std::wstring read_first_line(const std::wstring& file) {
+std::wstring read_line(const std::wstring& file, int index) {
     std::wstring line;
     if (FILE* in = _wfopen(file.c_str(), L"r, ccs=UTF-8")) {
         wchar_t buffer[512];
-        if (std::fgetws(buffer, 512, in)) line = buffer;
+        for (int i = 0; i <= index && std::fgetws(buffer, 512, in); ++i)
+            if (i == index) line = buffer;
         std::fclose(in);
     }
     while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();

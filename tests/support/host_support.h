@@ -58,7 +58,7 @@ private:
     HWND main_ = nullptr;
 };
 
-std::wstring read_first_line(const std::wstring& file);
+std::wstring read_line(const std::wstring& file, int index = 0);  // counted from 0
 
 // Stops ("STOP") or resumes ("CONT") the Wine process of one add-on of the
 // host prepared under `label` by this test program.

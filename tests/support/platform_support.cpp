@@ -12,14 +12,26 @@
 
 namespace tessel::testing {
 
+namespace {
+
+void keep_event(int code, std::vector<SeenEvent>& events) {
+    if (code >= gadget_event && code <= window_resized)
+        events.push_back({code, event_gadget(), event_window(), event_type()});
+}
+
+}  // namespace
+
 std::vector<SeenEvent> collect_events(int milliseconds) {
     std::vector<SeenEvent> events;
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
-    while (GetTickCount64() < end) {
-        const int code = wait_event(1);
-        if (code >= gadget_event && code <= window_resized)
-            events.push_back({code, event_gadget(), event_window(), event_type()});
-    }
+    while (GetTickCount64() < end) keep_event(wait_event(1), events);
+    return events;
+}
+
+std::vector<SeenEvent> collect_until(const std::function<bool()>& done, int timeout_ms) {
+    std::vector<SeenEvent> events;
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(timeout_ms);
+    while (!done() && GetTickCount64() < end) keep_event(wait_event(1), events);
     return events;
 }
 

@@ -18,6 +18,9 @@ struct SeenEvent {
 
 // Pumps wait_event(1) for the given time and keeps the toolkit events.
 std::vector<SeenEvent> collect_events(int milliseconds);
+// Pumps and keeps the toolkit events until the predicate holds or the time
+// runs out.
+std::vector<SeenEvent> collect_until(const std::function<bool()>& done, int timeout_ms = 5000);
 // Pumps until the predicate holds or the time runs out; true if it held.
 bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000);
 void pump_for(int milliseconds);
