@@ -48,10 +48,14 @@ TEST_P(AddonAlone, ShowsItsCompleteWindowAtItsPlaceAndEndsWithZeroOnClose) {
     HWND window = nullptr;
     ASSERT_TRUE(pump_until([&] { return (window = FindWindowW(nullptr, build.name)); }, 10000));
     // The title is there from the first step; the rest follows, the menu
-    // bar last, and its frame change reaches this process a little later.
+    // bar last, each of its steps moving the client area. The add-on
+    // answers a message only from its event loop, once all of it is built.
     auto built = [&] {
         const std::vector<HWND> children = children_of(window);
-        if (children.size() != 7 || !GetMenu(window)) return false;
+        DWORD_PTR answer = 0;
+        if (children.size() != 7 || !GetMenu(window) ||
+            !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer))
+            return false;
         for (std::size_t i = 0; i < children.size(); ++i)
             if (rect_in(window, children[i]).top != kChildren[i].place.top) return false;
         return true;
@@ -78,6 +82,18 @@ TEST_P(AddonAlone, ShowsItsCompleteWindowAtItsPlaceAndEndsWithZeroOnClose) {
         EXPECT_EQ(place.right, kChildren[i].place.right) << "gadget " << i + 1;
         EXPECT_EQ(place.bottom, kChildren[i].place.bottom) << "gadget " << i + 1;
     }
+
+    // Its own texts, read back from the running add-on.
+    auto text_of = [](HWND control) {
+        wchar_t text[64] = {};
+        GetWindowTextW(control, text, 64);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(text_of(children[0]), L"This is an external embeded application");
+    EXPECT_EQ(text_of(children[2]), L"D\u00e9connection");
+    EXPECT_EQ(text_of(children[3]), L"Rafraichir");
+    // (Wine keeps menus to their process: the menu's texts are read where
+    // the window is built in the test's own process.)
 
     const std::string keep = narrow(unix_path(bin_directory())) + "addon-" + narrow(build.name) + ".png";
     POINT client{0, 0};

@@ -291,6 +291,12 @@ TEST_F(AddonWindow, TheTreeDrawsInTwelvePointArialAndTheEditorIsWritable) {
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(editor, GWL_STYLE)) & 0xFFFF, 0x11C4u);
     EXPECT_EQ(gadget_height(addon::kUpperCombo), 23);
     EXPECT_EQ(gadget_height(addon::kLowerCombo), 23);
+    HMENU bar = menu_handle(addon::kMenuBar);
+    wchar_t title[32] = {}, item[64] = {};
+    GetMenuStringW(bar, 0, title, 32, MF_BYPOSITION);
+    GetMenuStringW(GetSubMenu(bar, 0), addon::kOpenSettingsItem, item, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(title, L"Fichiers");
+    EXPECT_STREQ(item, L"Ouvrir fichier parametre");
     EXPECT_EQ(gadget_color(addon::kCaption, kColorFront), 0xFFFFFF);  // Emberpane: white on red
     EXPECT_EQ(gadget_color(addon::kCaption, kColorBack), 0x0000FF);
 }
