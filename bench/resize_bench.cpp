@@ -110,8 +110,12 @@ std::vector<double> drag_steps(const HostWindows& host) {
     HWND outer = find_gadget_window(host.main, L"VaneSplitter", 5);
     const int grab = 2;
     const int bar = client_size(host.panes[1]).cy;  // F: the top row's height
+    // Into place first, then a moment for the splitter to see the pointer
+    // over its bar before the button goes down.
     send_mouse(0, on_screen(outer, 100, bar + grab));
+    Sleep(50);
     send_mouse(MOUSEEVENTF_LEFTDOWN, on_screen(outer, 100, bar + grab));
+    Sleep(50);
     std::vector<double> times;
     for (int i = 0; i < kDragSteps; ++i) {
         const int first = 200 + (i % 50) * 5 + (i / 50);  // every step moves the bar
