@@ -23,7 +23,8 @@ TEST(HostStart, CapturesEachAddonIntoItsOwnPaneAndEndsThemAllOnClose) {
         GetWindowTextW(window, title, 32);
         EXPECT_STREQ(title, kAddonNames[slot]) << "slot " << slot;
         EXPECT_EQ(GetAncestor(window, GA_PARENT), host.pane(slot));
-        EXPECT_TRUE(IsWindowVisible(window)) << "slot " << slot;
+        // Shown by the host without waiting on the add-on: in a moment.
+        EXPECT_TRUE(pump_until([&] { return IsWindowVisible(window) != 0; })) << "slot " << slot;
         EXPECT_TRUE(GetWindowLongW(host.pane(slot), GWL_STYLE) & WS_CLIPCHILDREN);
         addons[slot] = process_of_window(window);
         ASSERT_NE(addons[slot].handle, nullptr);
