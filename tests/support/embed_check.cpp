@@ -9,20 +9,6 @@
 
 #include "tests/support/host_probe.h"
 
-namespace {
-
-template <typename Done>
-bool wait_for(Done done, DWORD timeout_ms) {
-    const ULONGLONG end = GetTickCount64() + timeout_ms;
-    while (!done()) {
-        if (GetTickCount64() > end) return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-}  // namespace
-
 int wmain(int argc, wchar_t** argv) {
     using namespace tessel::probe;
     if (argc != 2) return std::fputs("usage: embed_check FOLDER\n", stderr), 1;

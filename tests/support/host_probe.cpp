@@ -59,4 +59,13 @@ bool captured(HWND main, std::initializer_list<int> slots) {
     return true;
 }
 
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
+    const ULONGLONG end = GetTickCount64() + timeout_ms;
+    while (!done()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
 }  // namespace tessel::probe

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -27,5 +28,7 @@ HWND pane(HWND main, int slot);      // container gadget `slot`, wherever it sit
 HWND embedded(HWND main, int slot);  // the add-on window re-parented into it
 // Every slot's add-on window is a child of its own container.
 bool captured(HWND main, std::initializer_list<int> slots);
+// Polls until the predicate holds or the time runs out; true if it held.
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms);
 
 }  // namespace tessel::probe

@@ -8,18 +8,7 @@
 #include "tests/support/platform_support.h"
 
 namespace tessel::testing {
-namespace {
-
-bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
-    const ULONGLONG end = GetTickCount64() + timeout_ms;
-    while (!done()) {
-        if (GetTickCount64() > end) return false;
-        Sleep(5);
-    }
-    return true;
-}
-
-}  // namespace
+using probe::wait_for;
 
 std::wstring build_addon(const wchar_t* name) {
     return bin_directory() + L"..\\Addon\\" + name + L".exe";
@@ -109,7 +98,12 @@ HWND HostRun::pane(int slot) { return probe::pane(main_window(), slot); }
 HWND HostRun::embedded(int slot) { return probe::embedded(main_window(), slot); }
 
 bool HostRun::wait_captured(std::initializer_list<int> slots, DWORD timeout_ms) {
-    return wait_for([&] { return probe::captured(main_window(), slots); }, timeout_ms);
+    // The last capture comes just before the splitters: until the outer one
+    // exists, the host is still starting and a resize changes no pane.
+    return wait_for([&] {
+        return probe::captured(main_window(), slots) &&
+               probe::find_gadget_window(main_window(), L"VaneSplitter", 5);
+    }, timeout_ms);
 }
 
 void HostRun::resize_client(int width, int height) {

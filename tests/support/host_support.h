@@ -40,6 +40,7 @@ public:
     HWND main_window(DWORD timeout_ms = 10000);
     HWND pane(int slot);      // container gadget `slot`, wherever it sits
     HWND embedded(int slot);  // the add-on window re-parented into it
+    // The slots' add-ons are in their panes and the layout is built.
     bool wait_captured(std::initializer_list<int> slots, DWORD timeout_ms = 20000);
     // Asks for a client area of "Split" without waiting on the host, so
     // that a host that hangs cannot hang the test; the caller waits for

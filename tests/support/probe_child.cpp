@@ -1,5 +1,5 @@
 // A small program for the runner's tests. Without options it writes its
-// command line to standard output. Options:
+// command line to standard output when that is a pipe. Options:
 //   --report FILE   write its command line, directory, standard handles and
 //                   the show request it was started with to FILE
 //   --echo          copy standard input to standard output until it ends
@@ -61,7 +61,9 @@ std::string narrow(const wchar_t* text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc == 1) write_all(STD_OUTPUT_HANDLE, narrow(GetCommandLineW()));
+    // Into a pipe only, so that a run on a console stays quiet.
+    if (argc == 1 && GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE)
+        write_all(STD_OUTPUT_HANDLE, narrow(GetCommandLineW()));
     int code = 0;
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
