@@ -44,12 +44,15 @@ bool pane_width_is(const HostWindows& host, int slot, int width) {
     return client_size(host.panes[slot]).cx == width;
 }
 
-// Where a resize's time goes: until the host's own SetWindowPos returns,
-// and until the containers have their sizes.
-std::vector<double> resize_returns, panes_follow;
-
-std::vector<double> host_resizes(const HostWindows& host) {
+struct Resizes {
     std::vector<double> times;
+    // Where a resize's time goes: until the host's own SetWindowPos
+    // returns, and until the containers have their sizes.
+    std::vector<double> returns, panes_follow;
+};
+
+Resizes host_resizes(const HostWindows& host) {
+    Resizes resizes;
     for (int i = 0; i < kResizes; ++i) {
         const SIZE client = client_for_step(i);
         const double started = now_ms();
@@ -61,11 +64,11 @@ std::vector<double> host_resizes(const HostWindows& host) {
                 return pane_width_is(host, 3, client.cx) && all_fill_their_panes(host);
             }))
             return {};
-        resize_returns.push_back(returned - started);
-        panes_follow.push_back(panes - started);
-        times.push_back(now_ms() - started);
+        resizes.returns.push_back(returned - started);
+        resizes.panes_follow.push_back(panes - started);
+        resizes.times.push_back(now_ms() - started);
     }
-    return times;
+    return resizes;
 }
 
 // The same add-on windows, sized directly by this process: three calls.
@@ -139,8 +142,9 @@ double total(const std::vector<double>& values) {
 }
 
 struct Figures {
-    std::vector<double> resizes, resize_baseline, drags, drag_baseline;
-    bool complete() const { return resizes.size() == kResizes && drags.size() == kDragSteps; }
+    Resizes resizes;
+    std::vector<double> resize_baseline, drags, drag_baseline;
+    bool complete() const { return resizes.times.size() == kResizes && drags.size() == kDragSteps; }
 };
 
 Figures measure(const std::wstring& folder) {
@@ -158,8 +162,6 @@ Figures measure(const std::wstring& folder) {
     }
     const HostWindows host = host_windows(main);
     Sleep(300);  // let start-up settle
-    resize_returns.clear();
-    panes_follow.clear();
     figures.resizes = host_resizes(host);
     figures.resize_baseline = bare_placements(host, kResizes);
     figures.drags = drag_steps(host);
@@ -181,24 +183,23 @@ void print_row(const char* what, double complete, double bare) {
 int wmain() {
     timeBeginPeriod(1);
     const Figures complete = measure(build_folder());
-    const std::vector<double> returns = resize_returns, panes = panes_follow;
     const Figures bare = measure(bare_folder());
     timeEndPeriod(1);
     if (!complete.complete() || !bare.complete()) {
         std::printf("a resize or drag step did not reach every add-on window (%zu, %zu; bare %zu, %zu)\n",
-                    complete.resizes.size(), complete.drags.size(), bare.resizes.size(), bare.drags.size());
+                    complete.resizes.times.size(), complete.drags.size(), bare.resizes.times.size(), bare.drags.size());
         return 1;
     }
     std::printf("resize propagation, %d resizes of \"Split\"        complete      bare\n", kResizes);
-    print_row("resize -> all three add-ons, median ms", median(complete.resizes), median(bare.resizes));
-    print_row("  worst ms", worst(complete.resizes), worst(bare.resizes));
+    print_row("resize -> all three add-ons, median ms", median(complete.resizes.times), median(bare.resizes.times));
+    print_row("  worst ms", worst(complete.resizes.times), worst(bare.resizes.times));
     print_row("baseline: 3 bare SetWindowPos, median ms", median(complete.resize_baseline),
               median(bare.resize_baseline));
     print_row("ratio (resize / baseline, medians)",
-              median(complete.resizes) / median(complete.resize_baseline),
-              median(bare.resizes) / median(bare.resize_baseline));
+              median(complete.resizes.times) / median(complete.resize_baseline),
+              median(bare.resizes.times) / median(bare.resize_baseline));
     std::printf("  complete: SetWindowPos of \"Split\" returns after %.2f ms, containers sized by %.2f ms\n",
-                median(returns), median(panes));
+                median(complete.resizes.returns), median(complete.resizes.panes_follow));
     std::printf("drag of the lower bar by real input, %d steps\n", kDragSteps);
     print_row("one step, all three panes follow, median ms", median(complete.drags), median(bare.drags));
     print_row("steps per second", per_second(complete.drags), per_second(bare.drags));

@@ -11,6 +11,7 @@
 
 namespace tessel::bench {
 
+using probe::answers;
 using probe::captured;
 using probe::find_gadget_window;
 using probe::kAddonNames;

@@ -50,10 +50,7 @@ Alone addon_alone(const std::wstring& folder, int slot) {
     if (!addon.handle) return times;
     HWND window = nullptr;
     times.titled = wait_until(started, [&] { return (window = FindWindowW(nullptr, title)) != nullptr; });
-    times.built = wait_until(started, [&] {
-        DWORD_PTR answer = 0;
-        return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer);
-    });
+    times.built = wait_until(started, [&] { return answers(window, 1000); });
     end(addon);
     wait_gone(title);
     return times;

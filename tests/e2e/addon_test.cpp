@@ -52,10 +52,7 @@ TEST_P(AddonAlone, ShowsItsCompleteWindowAtItsPlaceAndEndsWithZeroOnClose) {
     // answers a message only from its event loop, once all of it is built.
     auto built = [&] {
         const std::vector<HWND> children = children_of(window);
-        DWORD_PTR answer = 0;
-        if (children.size() != 7 || !GetMenu(window) ||
-            !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer))
-            return false;
+        if (children.size() != 7 || !GetMenu(window) || !probe::answers(window, 1000)) return false;
         for (std::size_t i = 0; i < children.size(); ++i)
             if (rect_in(window, children[i]).top != kChildren[i].place.top) return false;
         return true;

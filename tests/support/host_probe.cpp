@@ -59,6 +59,11 @@ bool captured(HWND main, std::initializer_list<int> slots) {
     return true;
 }
 
+bool answers(HWND window, DWORD timeout_ms) {
+    DWORD_PTR answer = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms, &answer);
+}
+
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
     const ULONGLONG end = GetTickCount64() + timeout_ms;
     while (!done()) {

@@ -28,6 +28,9 @@ HWND pane(HWND main, int slot);      // container gadget `slot`, wherever it sit
 HWND embedded(HWND main, int slot);  // the add-on window re-parented into it
 // Every slot's add-on window is a child of its own container.
 bool captured(HWND main, std::initializer_list<int> slots);
+// The window's thread answers a message within the time: it is pumping
+// (an add-on does so only from its event loop, once its window is built).
+bool answers(HWND window, DWORD timeout_ms);
 // Polls until the predicate holds or the time runs out; true if it held.
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms);
 

@@ -115,11 +115,7 @@ void HostRun::resize_client(int width, int height) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
 }
 
-bool HostRun::responsive(DWORD timeout_ms) {
-    DWORD_PTR answer = 0;
-    return SendMessageTimeoutW(main_window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeout_ms,
-                               &answer) != 0;
-}
+bool HostRun::responsive(DWORD timeout_ms) { return probe::answers(main_window(), timeout_ms); }
 
 POINT HostRun::client_origin() {
     POINT origin{0, 0};
