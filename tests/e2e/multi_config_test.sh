@@ -12,6 +12,11 @@ cmake --build "$build" --config Release --target programs >/dev/null
 for program in Tessel Addon/Cobaltpane Addon/Emberpane Addon/Saffronpane; do
   [ -f "$build/bin/Release/$program.exe" ] || { echo "FAIL: no bin/Release/$program.exe"; exit 1; }
 done
+# Release programs carry no symbol table.
+for program in Tessel Addon/Cobaltpane Addon/Emberpane Addon/Saffronpane; do
+  x86_64-w64-mingw32-nm "$build/bin/Release/$program.exe" 2>&1 | grep -q 'no symbols' ||
+    { echo "FAIL: bin/Release/$program.exe keeps its symbols"; exit 1; }
+done
 # The Debug folders are laid out the same way, without building them.
 grep -q 'bin/Debug/Addon/Cobaltpane.exe' "$build/build-Debug.ninja" ||
   { echo "FAIL: Debug add-ons are not in bin/Debug/Addon"; exit 1; }

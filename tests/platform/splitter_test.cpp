@@ -279,6 +279,12 @@ TEST_F(SplitterTest, ReplacingAGadgetGivesTheOldOneBackToTheSplittersParent) {
     EXPECT_EQ(box_of(3), (Box{202, 0, 198, 200}));
     set_gadget_attribute(4, kSplitterFirstGadget, 99);  // names nothing: no change
     EXPECT_EQ(gadget_attribute(4, kSplitterFirstGadget), 1);
+    // A child destroyed under the splitter leaves every other gadget alone.
+    create_container(0, 5, 5, 50, 50);
+    close_gadget_list();
+    DestroyWindow(gadget_handle(1));
+    resize_gadget(4, 0, 0, 300, 150);
+    EXPECT_EQ(box_of(0), (Box{5, 5, 50, 50}));
 }
 
 }  // namespace

@@ -66,6 +66,9 @@ TEST_F(WindowTest, CentringOnAParentWithoutOneLeavesThePlatformsPlacement) {
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window_rect(window).left, 123) << flags;
         EXPECT_EQ(window_rect(window).top, 77) << flags;
+        // "No position" is left to the platform, never taken as a place.
+        window = as_window(open_window(1, 123, kKeepCurrent, 200, 100, L"c", flags));
+        EXPECT_GT(window_rect(window).top, -1000) << flags;
     }
 }
 
@@ -86,6 +89,10 @@ TEST_F(WindowTest, AllocatedNumbersWorkAndAreDistinct) {
     close_window(first);
     close_window(second);
     EXPECT_EQ(window_handle(first), nullptr);
+    // Its class goes with it.
+    WNDCLASSW left{};
+    const std::wstring name = L"WindowClass_" + std::to_wstring(first);
+    EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), name.c_str(), &left));
 }
 
 TEST_F(WindowTest, ReusingANumberClosesTheOldWindowWithEverythingItHeld) {

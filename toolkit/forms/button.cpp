@@ -21,8 +21,9 @@ std::int64_t get_button_state(GadgetRecord* record) {
     return SendMessageW(record->handle, BM_GETCHECK, 0, 0) & 1;
 }
 
-void set_button_state(GadgetRecord* record, std::int32_t low, std::int32_t) {
-    SendMessageW(record->handle, BM_SETCHECK, low ? BST_CHECKED : BST_UNCHECKED, 0);
+void set_button_state(GadgetRecord* record, std::int32_t low, std::int32_t high) {
+    const bool checked = whole_value(low, high) != 0;
+    SendMessageW(record->handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void measure_button(GadgetRecord* record, int* width, int* height) {

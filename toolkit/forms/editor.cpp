@@ -115,10 +115,10 @@ void set_editor_text(GadgetRecord* r, const wchar_t* text) {
         return;
     }
     // The control reads a text that begins like rich text ("{\\rtf") as
-    // markup, even in plain-text mode; a leading brace goes in on its own so
-    // that the text shown is the text given.
-    const bool brace_first = text[0] == L'{';
-    const wchar_t* rest = brace_first ? text + 1 : text;
+    // markup, even in plain-text mode; every leading brace goes in on its
+    // own so that the text shown is the text given.
+    const std::size_t braces = std::wcsspn(text, L"{");
+    const wchar_t* rest = text + braces;
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, rest, -1, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return;
     std::unique_ptr<char[]> utf8(new (std::nothrow) char[static_cast<std::size_t>(bytes)]);
@@ -126,9 +126,9 @@ void set_editor_text(GadgetRecord* r, const wchar_t* text) {
     WideCharToMultiByte(CP_UTF8, 0, rest, -1, utf8.get(), bytes, nullptr, nullptr);
     SETTEXTEX how{ST_DEFAULT, kUtf8};
     send_to(r, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(utf8.get()));
-    if (brace_first) {
+    if (braces > 0) {
         select(r, 0, 0);
-        replace_selection(r, L"{");
+        replace_selection(r, std::wstring(braces, L'{').c_str());
     }
 }
 
@@ -203,17 +203,14 @@ std::int64_t get_editor_attribute(GadgetRecord* r, int attribute) {
     return 0;
 }
 
-// The value arrives as two 32-bit halves: a value is non-zero when either is.
 void set_editor_attribute(GadgetRecord* r, int attribute, std::int32_t low, std::int32_t high) {
-    const bool on = low != 0 || high != 0;
+    const std::int64_t value = whole_value(low, high);
+    const bool on = value != 0;
     if (attribute == kEditorReadOnlyAttribute) {
         send_to(r, EM_SETREADONLY, on ? 1 : 0);
     } else if (attribute == kEditorWordWrapAttribute) {
         // A line width of 1 means "no wrap"; 0 wraps at the window's edge.
         send_to(r, EM_SETTARGETDEVICE, 0, on ? 0 : 1);
-        const auto value = static_cast<std::int64_t>(
-            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) |
-            static_cast<std::uint32_t>(low));
         SetPropW(r->handle, kWordWrapProperty,
                  reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(value)));
     }

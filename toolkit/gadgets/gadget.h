@@ -90,6 +90,12 @@ struct GadgetTypeOps {
 };
 
 constexpr int kGadgetOpsSlots = 40;
+// A whole value that set_state and set_attribute receive as two halves.
+constexpr std::int64_t whole_value(std::int32_t low, std::int32_t high) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) |
+                                     static_cast<std::uint32_t>(low));
+}
+
 constexpr std::int32_t kGadgetOpsSize =
     static_cast<std::int32_t>(2 * sizeof(std::int32_t) + kGadgetOpsSlots * sizeof(void*));
 static_assert(sizeof(GadgetTypeOps) == kGadgetOpsSize, "forty pointer-sized slots");

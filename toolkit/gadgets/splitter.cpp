@@ -81,6 +81,8 @@ ObjectId gadget_number(HWND child) {
 }
 
 void place_child(HWND child, const PaneBox& box) {
+    // A destroyed child's number reads 0, which may name another gadget.
+    if (!IsWindow(child)) return;
     resize_gadget(gadget_number(child), unscale_x(box.x), unscale_y(box.y), unscale_x(box.width),
                   unscale_y(box.height));
 }

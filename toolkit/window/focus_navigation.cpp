@@ -79,12 +79,24 @@ struct Descendant {
     bool eligible;
 };
 
+struct Descendants {
+    std::vector<Descendant> all;
+    bool complete = true;
+};
+
 // Every descendant in EnumChildWindows order, so that a focused control
-// that is no tab stop itself still has its place between the stops.
-BOOL CALLBACK collect_descendant(HWND window, LPARAM list) {
+// that is no tab stop itself still has its place between the stops. No
+// exception may cross the platform's frames: out of memory ends the walk.
+BOOL CALLBACK collect_descendant(HWND window, LPARAM list) noexcept {
+    auto& found = *reinterpret_cast<Descendants*>(list);
     const auto style = GetWindowLongW(window, GWL_STYLE);
     const bool eligible = (style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window);
-    reinterpret_cast<std::vector<Descendant>*>(list)->push_back({window, eligible});
+    try {
+        found.all.push_back({window, eligible});
+    } catch (...) {
+        found.complete = false;
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -130,12 +142,10 @@ void move_focus(bool backward) {
     HWND active = GetActiveWindow();
     if (!active) return;
     const FocusSearch search = focus_search_start(active);
-    std::vector<Descendant> all;
-    try {
-        EnumChildWindows(search.root, collect_descendant, reinterpret_cast<LPARAM>(&all));
-    } catch (...) {
-        return;
-    }
+    Descendants found;
+    EnumChildWindows(search.root, collect_descendant, reinterpret_cast<LPARAM>(&found));
+    if (!found.complete) return;
+    const std::vector<Descendant>& all = found.all;
     std::size_t at = all.size();
     for (std::size_t i = 0; i < all.size(); ++i)
         if (all[i].window == search.current) at = i;

@@ -181,12 +181,11 @@ std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
     RECT frame{0, 0, scale_x(width), scale_y(height)};
     AdjustWindowRectEx(&frame, style.style & ~0x7u, FALSE, style.extended);
 
-    const bool centring = flags & (kWindowCentreScreen | kWindowCentreParent);
-    const bool platform_placement =
-        x == kKeepCurrent || (y == kKeepCurrent && !centring);
+    // "No position" is never a coordinate: without both, the platform
+    // places the window (and centring, when asked, moves it afterwards).
+    const bool platform_placement = x == kKeepCurrent || y == kKeepCurrent;
     const int place_x = platform_placement ? kPositionDefault : scale_x(x);
-    const int place_y = platform_placement ? kPositionDefault
-                                           : (y == kKeepCurrent ? y : scale_y(y));
+    const int place_y = platform_placement ? kPositionDefault : scale_y(y);
 
     constexpr DWORD kToolkitBits =
         kWindowCentreScreen | kWindowCentreParent | kWindowToolWindow | kWindowNoActivate;
@@ -228,11 +227,16 @@ void close_window(ObjectId number) {
     DestroyWindow(window);  // WM_NCDESTROY releases the record
     // Should the platform have refused, the number is still given up.
     if (find_window_record(number) == record) release_object(*table, number);
+    // Only a class that no window uses any more can go.
+    wchar_t class_name[48];
+    class_name_for(number, class_name);
+    UnregisterClassW(class_name, module_instance());
     remove_events(main_event_queue(), -1, kAnyField, number, kAnyField);
 }
 
 // Teardown of a toolkit window, in this order: handlers, properties, timers,
-// accelerators, brush, class, record, queued events.
+// accelerators, brush, record, queued events. Its class is still in use
+// here; close_window unregisters it once the window is gone.
 LRESULT clean_up_window(HWND window) {
     const ObjectId number = window_number_of(window);
     if (number == kAllocateNumber) return 1;
@@ -252,9 +256,6 @@ LRESULT clean_up_window(HWND window) {
         if (record->accelerator_table) DestroyAcceleratorTable(record->accelerator_table);
         if (record->background_brush) DeleteObject(record->background_brush);
     }
-    wchar_t class_name[48];
-    class_name_for(number, class_name);
-    UnregisterClassW(class_name, module_instance());  // fails while still in use
     if (state().table) release_object(*state().table, number);
     remove_events(main_event_queue(), -1, kAnyField, number, kAnyField);
     return 1;
