@@ -1,11 +1,15 @@
 // Wine only: keeps every embedded add-on window drawn inside its pane.
 //
-// Wine draws a window of another process into the host's X window, but when
-// the host paints afterwards it copies its own buffered image over that
-// window, leaving the pane showing the host's background. So whenever one of
-// the host's windows is sized or painted, each captured window is asked to
-// draw itself again once the host's painting has settled: a timer that every
-// such message restarts. On Windows the platform composes child windows of
+// Wine draws a window of another process into the host's X window, but
+// copies the host's own buffered image over it whenever it shows the host's
+// window again: after the host paints or is sized, when activation or focus
+// moves, and when a pop-up of an add-on (a menu, a combo box's list) opens
+// or closes over it. The last happens without any message to the host, so
+// the platform's out-of-context window events are watched too; they cost
+// nothing while nothing happens. On each, every captured window is asked to
+// draw itself again twice: soon, so that a drag or a resize shows the
+// add-ons moving with it, and once the host has settled, for a copy that
+// came after the first. On Windows the platform composes child windows of
 // other processes itself, and nothing here runs.
 #include "host/slots.h"
 #include "toolkit/window/window.h"
@@ -13,8 +17,10 @@
 namespace tessel::host {
 namespace {
 
-constexpr UINT_PTR kRepaintTimer = 0x7E55;
-constexpr UINT kSettleTime = 100;  // ms after the host's last painting
+constexpr UINT_PTR kFollowTimer = 0x7E55;
+constexpr UINT_PTR kSettleTimer = 0x7E56;
+constexpr UINT kFollowTime = 15;   // ms: at most this often while things move
+constexpr UINT kSettleTime = 100;  // ms after the host's last trigger
 constexpr UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN;
 
 bool on_wine() {
@@ -25,24 +31,65 @@ bool on_wine() {
     return wine;
 }
 
-bool paints_or_sizes(UINT message) {
-    return message == WM_SIZE || message == WM_PAINT || message == WM_NCPAINT ||
-           message == WM_ERASEBKGND;
+// Messages of the host's windows after which Wine may have shown the
+// host's image over the panes.
+bool may_cover_panes(UINT message) {
+    switch (message) {
+        case WM_SIZE: case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND:
+        case WM_NCACTIVATE: case WM_ACTIVATE: case WM_ACTIVATEAPP:
+        case WM_SETFOCUS: case WM_KILLFOCUS: case WM_WINDOWPOSCHANGED: case WM_CAPTURECHANGED:
+            return true;
+        default:
+            return false;
+    }
 }
+
+bool follow_armed = false;
 
 void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
+    if (timer == kFollowTimer) follow_armed = false;
     for (int i = kFirstSlot; i <= kLastSlot; ++i)
         if (HWND embedded = slot_table()[static_cast<std::size_t>(i)].window)
             RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
 }
 
+void schedule_redraw() {
+    HWND main = window_handle(kMainWindow);
+    if (!main) return;
+    // The follow timer is armed once, not restarted, so that it fires
+    // during a continuous drag; the settle timer waits for a pause.
+    if (!follow_armed) follow_armed = SetTimer(main, kFollowTimer, kFollowTime, redraw_embedded) != 0;
+    SetTimer(main, kSettleTimer, kSettleTime, redraw_embedded);  // restarts it
+}
+
+// A menu, a list or another top-level window of any program shown, hidden
+// or brought to the front: whatever it covered is repaired from the host's
+// image. Carets, cursors and the controls inside a window are no such thing.
+void CALLBACK note_window_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG,
+                                DWORD, DWORD) {
+    if (object != OBJID_WINDOW || !window) return;
+    const bool shown_or_hidden = event == EVENT_OBJECT_SHOW || event == EVENT_OBJECT_HIDE;
+    if (shown_or_hidden && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
+    schedule_redraw();
+}
+
+void watch_window_events() {
+    static bool watching = false;
+    if (watching) return;
+    watching = true;
+    constexpr DWORD kFlags = WINEVENT_OUTOFCONTEXT;
+    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MENUPOPUPEND, nullptr, note_window_event,
+                    0, 0, kFlags);
+    SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE, nullptr, note_window_event, 0, 0, kFlags);
+}
+
 }  // namespace
 
 void keep_embedded_drawn(UINT message) {
-    if (!paints_or_sizes(message) || !on_wine()) return;
-    if (HWND main = window_handle(kMainWindow))
-        SetTimer(main, kRepaintTimer, kSettleTime, redraw_embedded);  // restarts it
+    if (!may_cover_panes(message) || !on_wine()) return;
+    watch_window_events();
+    schedule_redraw();
 }
 
 }  // namespace tessel::host
