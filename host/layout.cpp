@@ -2,6 +2,7 @@
 // size of its pane.
 #include "host/slots.h"
 #include "toolkit/gadgets/splitter.h"
+#include "toolkit/window/dpi.h"
 #include "toolkit/window/window.h"
 
 namespace tessel::host {
@@ -12,9 +13,11 @@ constexpr int kOuterWidth = 800, kOuterHeight = 600, kOuterPosition = 500;
 constexpr unsigned kInnerFlags = kSplitSideBySide | kSplitThick;
 constexpr unsigned kOuterFlags = kSplitThick;
 
-void fit_embedded_window(const AddonSlot& slot, int i) {
-    const int height = gadget_height(i, kCurrentSize);
-    const int width = gadget_width(i, kCurrentSize);
+void fit_embedded_window(const AddonSlot& slot) {
+    // The pane's own client area, in device pixels, whatever the scale.
+    RECT pane{};
+    GetClientRect(slot.container, &pane);
+    const int width = pane.right, height = pane.bottom;
     // Asynchronous, so that a hung add-on cannot stop the host; a window
     // that is gone simply fails.
     SetWindowPos(slot.window, nullptr, 0, 0, width, height, kEmbeddedPlacement);
@@ -35,14 +38,15 @@ LRESULT host_window_callback(HWND window, UINT message, WPARAM, LPARAM lparam) {
     keep_embedded_drawn(message);
     if (message != WM_SIZE) return result;
     if (window == window_handle(kMainWindow)) {
-        resize_gadget(kOuterSplitter, 0, 0, LOWORD(lparam), HIWORD(lparam));
+        // The client's size comes in device pixels; the toolkit takes units.
+        resize_gadget(kOuterSplitter, 0, 0, unscale_x(LOWORD(lparam)), unscale_y(HIWORD(lparam)));
         return 0;
     }
     const SlotTable& slots = slot_table();
     for (int i = kFirstSlot; i <= kLastSlot; ++i) {
         const AddonSlot& slot = slots[static_cast<std::size_t>(i)];
         if (window != slot.container || !slot.window) continue;
-        fit_embedded_window(slot, i);
+        fit_embedded_window(slot);
         result = 0;
     }
     return result;

@@ -5,7 +5,7 @@ namespace tessel {
 ScreenDpi& screen_dpi() {
     static ScreenDpi dpi = [] {
         ScreenDpi read;
-        if (kDpiScaling) {
+        if constexpr (kDpiScaling) {
             if (HDC screen = GetDC(nullptr)) {
                 read = {GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY)};
                 ReleaseDC(nullptr, screen);

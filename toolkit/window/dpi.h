@@ -1,19 +1,22 @@
-// Coordinate scaling. The build-wide switch is off in every program of this
-// system, so all coordinates are device pixels and these are identities.
+// Coordinate scaling. The build-wide switch is on: every program declares
+// itself DPI aware, so the platform stretches nothing and the toolkit
+// scales the coordinates and sizes it is given, in units of 1/96 inch, to
+// device pixels itself (read once, at start-up). At 96 DPI these are
+// identities.
 #pragma once
 
 #include <windows.h>
 
 namespace tessel {
 
-constexpr bool kDpiScaling = false;
+constexpr bool kDpiScaling = true;
 constexpr int kReferenceDpi = 96;
 
 struct ScreenDpi {
     int x = kReferenceDpi;
     int y = kReferenceDpi;
 };
-ScreenDpi& screen_dpi();  // read once at start-up when scaling is on
+ScreenDpi& screen_dpi();  // read once, at the first use, when scaling is on
 
 inline int scale_x(int value) {
     return kDpiScaling ? MulDiv(value, screen_dpi().x, kReferenceDpi) : value;
