@@ -42,8 +42,9 @@ bool has_ended(const ProgramRecord* record) {
 // to compare, the first window of that title is taken.
 HWND find_addon_window(const AddonSlot& slot, const ProgramRecord* record) {
     const DWORD own = record && record->process ? GetProcessId(record->process) : 0;
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, nullptr, slot.name.c_str()))) {
+    const wchar_t* title = slot.name.c_str();
+    for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title); window;
+         window = FindWindowExW(nullptr, window, nullptr, title)) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         if (!own || process == own) return window;
@@ -63,6 +64,17 @@ HWND search_window(const AddonSlot& slot) {
         if (!window && (has_ended(record) || GetTickCount64() - started > kSearchLimit)) break;
     }
     return window;
+}
+
+// Windows attaches the input queues of two threads when a window of one is
+// made a child of a window of the other. Attached, a hung or stopped add-on
+// would hold up the host's own input and painting, and SWP_ASYNCWINDOWPOS
+// would no longer post; so the host detaches them again. Where nothing was
+// attached (Wine never attaches them) the call fails and changes nothing.
+void detach_input(HWND embedded) {
+    const DWORD addon_thread = GetWindowThreadProcessId(embedded, nullptr);
+    if (addon_thread && addon_thread != GetCurrentThreadId())
+        AttachThreadInput(addon_thread, GetCurrentThreadId(), FALSE);
 }
 
 }  // namespace
@@ -86,6 +98,7 @@ void launch_and_capture(int i) {
     slot.window = search_window(slot);
     if (!slot.window) return;
     SetParent(slot.window, slot.container);
+    detach_input(slot.window);
     // The add-on's first ShowWindow takes the hidden start-up request on
     // Windows; show it without activating it and without waiting on it.
     if (!IsWindowVisible(slot.window)) ShowWindowAsync(slot.window, SW_SHOWNA);

@@ -8,6 +8,7 @@ started=$(date +%s)
 scripts/setup.sh
 echo "Set-up (packages and the Wine 10 root): $(( $(date +%s) - started )) s"
 
+scripts/check-sources.sh
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native

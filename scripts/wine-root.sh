@@ -13,7 +13,11 @@ target=${1:-$top/build/wine10-root}
 mirror=$(grep -hoE '^(URIs:|deb) +https?://[^ ]+/debian/?( |$)' \
            /etc/apt/sources.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
          grep -oE 'https?://[^ ]+' | head -n 1 || true)
-mirror=${mirror:-http://deb.debian.org/debian}
+if [ -z "$mirror" ]; then
+  echo "wine-root: no Debian mirror in /etc/apt/sources.list or /etc/apt/sources.list.d/*.sources;" >&2
+  echo "wine-root: add the Debian mirror this machine may use to its apt sources, then run this again." >&2
+  exit 1
+fi
 packages=wine,wine64,fonts-wine,xdotool,imagemagick,procps
 
 started=$(date +%s)

@@ -2,7 +2,7 @@
 
 #include <ole2.h>
 
-#include <cwchar>
+#include <string>
 
 #include "toolkit/forms/fonts.h"
 #include "toolkit/forms/menus.h"
@@ -31,12 +31,11 @@ HMODULE load_system_library(const wchar_t* name) {
     // Windows 7 without its loader update refuses the flag: name the file
     // in the system directory instead.
     if (GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 1 + std::wcslen(name) >= MAX_PATH) return nullptr;
-    path[length] = L'\\';
-    std::wcscpy(path + length + 1, name);
-    return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(system, length) + L'\\' + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void start_toolkit() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/support/file_open.h"
 #include "tests/support/platform_support.h"
 #include "toolkit/process/program_runner.h"
 
@@ -13,7 +14,7 @@ std::wstring probe() { return testing::bin_directory() + L"probe_child.exe"; }
 
 std::wstring read_text(const std::wstring& file) {
     std::wstring text;
-    if (FILE* in = _wfopen(file.c_str(), L"r, ccs=UTF-8")) {
+    if (FILE* in = open_file(file.c_str(), L"r, ccs=UTF-8")) {
         wchar_t buffer[512];
         while (std::fgetws(buffer, 512, in)) text += buffer;
         std::fclose(in);
@@ -44,6 +45,15 @@ DWORD wait_exit(ProgramHandle program) {
     return code;
 }
 
+// The current user's classes, which need no administrator; what a test
+// writes there goes when the test ends.
+constexpr const wchar_t* kProbeKeys[] = {L"Software\\Classes\\.tesselprobe",
+                                         L"Software\\Classes\\TesselProbe"};
+
+void remove_probe_type() {
+    for (const wchar_t* key : kProbeKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+}
+
 class RunnerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,6 +61,7 @@ protected:
         report = directory + L"report.txt";
         programs_before = program_count();
     }
+    void TearDown() override { remove_probe_type(); }
     std::wstring directory, report;
     std::size_t programs_before = 0;
 };
@@ -160,29 +171,31 @@ TEST_F(RunnerTest, ASenderChainFeedsOneProgramsOutputToTheNext) {
 std::wstring probe_document(const std::wstring& directory, const std::wstring& report) {
     const std::wstring command = L"\"" + probe() + L"\" --report \"" + report + L"\"";
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CLASSES_ROOT, L".tesselprobe", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    RegCreateKeyExW(HKEY_CURRENT_USER, kProbeKeys[0], 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                     nullptr);
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"TesselProbe"),
                    sizeof L"TesselProbe");
     RegCloseKey(key);
-    RegCreateKeyExW(HKEY_CLASSES_ROOT, L"TesselProbe\\shell\\open\\command", 0, nullptr, 0,
-                    KEY_WRITE, nullptr, &key, nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kProbeKeys[1]) + L"\\shell\\open\\command").c_str(),
+                    0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     const std::wstring document = directory + L"paper.tesselprobe";
-    if (FILE* out = _wfopen(document.c_str(), L"w")) std::fclose(out);
+    if (FILE* out = open_file(document.c_str(), L"w")) std::fclose(out);
     return document;
 }
 
 TEST_F(RunnerTest, WithPipesOnlyADirectStartIsTried) {
     const std::wstring missing = directory + L"absent.exe";
-    for (unsigned flags : {12u, 20u, 36u, 0x44u})
-        EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, flags), 0) << flags;
     EXPECT_EQ(start_program(missing.c_str(), L"", nullptr, kStartHidden | kStartKeepOpen), 0);
-    // A document that the shell would open is refused when pipes are asked.
+    // A document that only the shell would open is refused whenever pipes
+    // are asked, and the shell never starts its program.
     const std::wstring document = probe_document(directory, report);
-    EXPECT_EQ(start_program(document.c_str(), L"", nullptr, kStartKeepOpen | kStartOutputPipe), 0);
+    for (unsigned flags : {12u, 20u, 36u, 0x44u})
+        EXPECT_EQ(start_program(document.c_str(), L"", nullptr, flags), 0) << flags;
+    Sleep(1500);
+    EXPECT_EQ(GetFileAttributesW(report.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(program_count(), programs_before);
 }
 

@@ -4,11 +4,15 @@
 // up, and then, by build:
 //   FAKE_ADDON_QUITS     ends at once without a window;
 //   FAKE_ADDON_UNTITLED  shows a window under another title and waits;
-//   FAKE_ADDON_SLOW      waits 1.5 s, then shows its titled window and waits.
+//   FAKE_ADDON_SLOW      waits 1.5 s, then shows its titled window and waits;
+//   FAKE_ADDON_ATTACHED  attaches its input to the thread of "Split", as
+//                        Windows does on a capture, then shows its window.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
+
+#include "tests/support/file_open.h"
 
 namespace {
 
@@ -25,7 +29,7 @@ void note_start(const std::wstring& folder, const std::wstring& name) {
     STARTUPINFOW startup{};
     GetStartupInfoW(&startup);
     const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
-    if (FILE* out = _wfopen((parent + name + L".started").c_str(), L"w, ccs=UTF-8")) {
+    if (FILE* out = open_file((parent + name + L".started").c_str(), L"w, ccs=UTF-8")) {
         std::fwprintf(out, L"%ls\n%d\n%ls\n", directory, show, GetCommandLineW());
         std::fclose(out);
     }
@@ -52,6 +56,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
 #elif defined(FAKE_ADDON_UNTITLED)
     show_and_wait(name + L"-other");
+#elif defined(FAKE_ADDON_ATTACHED)
+    if (HWND host = FindWindowW(L"WindowClass_0", L"Split"))
+        AttachThreadInput(GetCurrentThreadId(), GetWindowThreadProcessId(host, nullptr), TRUE);
+    show_and_wait(name);
 #else
     Sleep(1500);
     show_and_wait(name);

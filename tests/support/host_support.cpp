@@ -1,3 +1,4 @@
+#include "tests/support/file_open.h"
 #include "tests/support/host_support.h"
 
 #include <tlhelp32.h>
@@ -130,7 +131,7 @@ DWORD HostRun::close_and_wait(DWORD timeout_ms) {
 
 std::wstring read_line(const std::wstring& file, int index) {
     std::wstring line;
-    if (FILE* in = _wfopen(file.c_str(), L"r, ccs=UTF-8")) {
+    if (FILE* in = open_file(file.c_str(), L"r, ccs=UTF-8")) {
         wchar_t buffer[512];
         for (int i = 0; i <= index && std::fgetws(buffer, 512, in); ++i)
             if (i == index) line = buffer;

@@ -1,3 +1,4 @@
+#include "tests/support/file_open.h"
 #include "tests/support/platform_support.h"
 
 #include <shellapi.h>
@@ -90,8 +91,8 @@ int run_unix(const std::string& command) {
         Sleep(2);
     }
     int code = -1;
-    if (FILE* file = _wfopen(done.c_str(), L"r")) {
-        if (std::fscanf(file, "%d", &code) != 1) code = -1;
+    if (FILE* file = open_file(done.c_str(), L"r")) {
+        if (fscanf_s(file, "%d", &code) != 1) code = -1;
         std::fclose(file);
     }
     DeleteFileW(done.c_str());
@@ -103,7 +104,7 @@ std::string unix_output(const std::string& command) {
     run_unix(command + " > " + file);
     std::string text;
     const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
-    if (FILE* in = _wfopen(path.c_str(), L"r")) {
+    if (FILE* in = open_file(path.c_str(), L"r")) {
         char buffer[512];
         while (std::fgets(buffer, sizeof buffer, in)) text += buffer;
         std::fclose(in);
@@ -142,10 +143,10 @@ Screenshot Screenshot::take(const std::string& keep_png) {
     Screenshot shot;
     if (run_unix(command) != 0) return shot;
     const std::wstring path = L"Z:" + std::wstring(file.begin(), file.end());
-    FILE* in = _wfopen(path.c_str(), L"rb");
+    FILE* in = open_file(path.c_str(), L"rb");
     if (!in) return shot;
     int depth = 0;
-    if (std::fscanf(in, "P6 %d %d %d", &shot.width_, &shot.height_, &depth) == 3 && depth == 255 &&
+    if (fscanf_s(in, "P6 %d %d %d", &shot.width_, &shot.height_, &depth) == 3 && depth == 255 &&
         std::fgetc(in) != EOF) {
         shot.pixels_.resize(static_cast<std::size_t>(shot.width_) * shot.height_ * 3);
         if (std::fread(shot.pixels_.data(), 1, shot.pixels_.size(), in) != shot.pixels_.size())

@@ -12,6 +12,8 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/support/file_open.h"
+
 namespace {
 
 const wchar_t* handle_kind(DWORD which) {
@@ -26,7 +28,7 @@ const wchar_t* handle_kind(DWORD which) {
 }
 
 void report(const wchar_t* file) {
-    FILE* out = _wfopen(file, L"w, ccs=UTF-8");
+    FILE* out = open_file(file, L"w, ccs=UTF-8");
     if (!out) return;
     wchar_t directory[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, directory);

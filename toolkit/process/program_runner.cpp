@@ -162,7 +162,7 @@ StartPlan plan_start(unsigned flags, ProgramHandle sender) {
     StartPlan plan;
     plan.startup.cb = sizeof plan.startup;
     plan.startup.dwFlags = STARTF_USESHOWWINDOW;
-    plan.startup.wShowWindow = (flags & kStartHidden) ? SW_HIDE : SW_SHOWNORMAL;
+    plan.startup.wShowWindow = static_cast<WORD>((flags & kStartHidden) ? SW_HIDE : SW_SHOWNORMAL);
     if (flags & kStartHidden) plan.creation |= CREATE_NEW_CONSOLE;
     plan_input(plan, flags, sender);
     plan_output(plan, flags);
@@ -184,7 +184,8 @@ ProgramHandle finish_start(HANDLE process, std::intptr_t process_id, const Redir
     const ProgramRecord record{process, process_id, kept.input_write, kept.output_read,
                                kept.error_read, static_cast<std::intptr_t>(flags)};
     if (ProgramHandle handle = add_record(record)) return handle;
-    if (process) CloseHandle(process);
+    // Nobody could ever end a process whose record is lost: end it now.
+    if (process) TerminateProcess(process, kTerminatedExitCode), CloseHandle(process);
     for (HANDLE h : {kept.input_write, kept.output_read, kept.error_read})
         if (h) CloseHandle(h);
     return 0;
