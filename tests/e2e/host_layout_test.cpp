@@ -17,6 +17,18 @@ namespace {
 
 constexpr int kBar = 7;
 
+// The display's DPI, which the host and the add-ons scale by.
+int display_dpi() {
+    static const int dpi = [] {
+        HDC screen = GetDC(nullptr);
+        const int read = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        return read;
+    }();
+    return dpi;
+}
+int scaled(int value) { return MulDiv(value, display_dpi(), 96); }
+
 struct Box {
     int x, y, width, height;
     bool operator==(const Box&) const = default;
@@ -96,6 +108,13 @@ constexpr Look kLooks[] = {{RGB(0, 0, 255), RGB(255, 255, 255)},
                            {RGB(255, 255, 0), RGB(0, 0, 0)}};
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
+// A place that a window outside "Split" covers, a menu or a list that is
+// open, is not the pane's to show.
+bool covered(HostRun& host, POINT at) {
+    HWND over = WindowFromPoint(at);
+    return over && GetAncestor(over, GA_ROOT) != host.main_window();
+}
+
 // What pane `slot` shows wrongly: each place of the add-on's client area
 // that the pane's geometry leaves in sight is checked, the rest skipped.
 std::string pane_faults(const Screenshot& shot, HostRun& host, int slot, POINT shift) {
@@ -107,8 +126,8 @@ std::string pane_faults(const Screenshot& shot, HostRun& host, int slot, POINT s
     const Look& look = kLooks[slot - 1];
     std::ostringstream faults;
     auto expect = [&](int x, int y, COLORREF want, const char* what) {
-        const POINT at{origin.x + x, origin.y + y};
-        if (!PtInRect(&pane, at)) return;
+        const POINT at{origin.x + scaled(x), origin.y + scaled(y)};
+        if (!PtInRect(&pane, at) || covered(host, {at.x - shift.x, at.y - shift.y})) return;
         if (const COLORREF got = shot.at(at.x, at.y); got != want)
             faults << what << " at " << x << "," << y << " of " << origin.x << "," << origin.y << " is "
                    << std::hex << got << std::dec << "; ";
@@ -119,7 +138,7 @@ std::string pane_faults(const Screenshot& shot, HostRun& host, int slot, POINT s
     expect(2, 12, look.window, "caption background");
     expect(276, 300, kWhite, "tree");
     expect(276, 640, kWhite, "editor");
-    RECT caption{origin.x + 150, origin.y + 4, origin.x + 400, origin.y + 23};
+    RECT caption{origin.x + scaled(150), origin.y + scaled(4), origin.x + scaled(400), origin.y + scaled(23)};
     if (IntersectRect(&caption, &caption, &pane) && shot.count(caption, look.caption) < 5)
         faults << "no caption text; ";
     return faults.str();
@@ -147,19 +166,20 @@ std::string screen_faults(const Screenshot& shot, HostRun& host) {
     return faults;
 }
 
-// Once every pane shows its add-on, it must go on showing it: five samples
-// over two seconds, each right. The last is kept as tessel-<name>.png.
-::testing::AssertionResult shows_addons_in_pixels(HostRun& host, const std::string& name) {
+// Once every pane shows its add-on, it must go on showing it: samples
+// 400 ms apart, each right. The last is kept as tessel-<name>.png.
+::testing::AssertionResult shows_addons_in_pixels(HostRun& host, const std::string& name,
+                                                  int samples = 5, int within_ms = 8000) {
     std::string faults;
-    const bool drawn = pump_until([&] { return (faults = screen_faults(Screenshot::take(), host)).empty(); }, 8000);
+    const bool drawn = pump_until([&] { return (faults = screen_faults(Screenshot::take(), host)).empty(); }, within_ms);
     const std::string keep = narrow(unix_path(bin_directory())) + "tessel-" + name + ".png";
     if (!drawn) {
         Screenshot::take(keep);  // to see what was wrong
         return ::testing::AssertionFailure() << "never drawn: " << faults;
     }
-    for (int sample = 1; sample <= 5; ++sample) {
+    for (int sample = 1; sample <= samples; ++sample) {
         pump_for(400);
-        faults = screen_faults(Screenshot::take(sample == 5 ? keep : ""), host);
+        faults = screen_faults(Screenshot::take(sample == samples ? keep : ""), host);
         if (!faults.empty()) return ::testing::AssertionFailure() << "sample " << sample << ": " << faults;
     }
     return ::testing::AssertionSuccess();
@@ -194,6 +214,109 @@ TEST(HostLayout, PanesStartInTheirProportionsAndFollowAResize) {
     EXPECT_TRUE(shows_addons_in_pixels(host, "maximised"));
     ShowWindow(host.main_window(), SW_RESTORE);
     EXPECT_TRUE(shows_layout(host, layout_for(1000, 700)));
+    EXPECT_TRUE(shows_addons_in_pixels(host, "restored", 2));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+// At a higher DPI "Split" and its panes are the 96-DPI ones scaled, as far
+// as the screen allows, and the panes are drawn after start-up and a resize.
+TEST(HighDpi, TheLayoutIsScaledAndThePanesAreDrawn) {
+    HostRun host(prepare_host(L"high-dpi"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    const RECT client = client_rect(host.main_window());
+    EXPECT_EQ(client.right, scaled(800));
+    EXPECT_EQ(client.bottom, scaled(600));
+    // The panes of the 96-DPI layout, scaled, within a rounding or two.
+    const double sx = client.right / 800.0, sy = client.bottom / 600.0;
+    const Panes at96{Box{0, 0, 563, 500}, Box{570, 0, 230, 500}, Box{0, 507, 800, 93}};
+    auto close_to = [](int got, double want) { return std::abs(got - want) <= 2.5; };
+    const bool scaled_layout = pump_until([&] {
+        const Panes now = current_panes(host);
+        for (std::size_t i = 0; i < 3; ++i)
+            if (!close_to(now[i].x, at96[i].x * sx) || !close_to(now[i].y, at96[i].y * sy) ||
+                !close_to(now[i].width, at96[i].width * sx) || !close_to(now[i].height, at96[i].height * sy))
+                return false;
+        return all_embedded_fill(host);
+    });
+    EXPECT_TRUE(scaled_layout) << describe(current_panes(host));
+    const std::string dpi = std::to_string(display_dpi());
+    EXPECT_TRUE(shows_addons_in_pixels(host, "dpi" + dpi, 2));
+    host.resize_client(client.right * 9 / 10, client.bottom * 9 / 10);
+    ASSERT_TRUE(pump_until([&] { return client_rect(host.main_window()).right == client.right * 9 / 10 &&
+                                        all_embedded_fill(host); }));
+    EXPECT_TRUE(shows_addons_in_pixels(host, "dpi" + dpi + "-resized", 2));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+// A point of an add-on's window on the screen: its client area, or with
+// `in_menu_bar` its whole window, where the bar is.
+POINT addon_point(HostRun& host, int slot, int x, int y, bool in_menu_bar = false) {
+    POINT at{scaled(x), scaled(y)};
+    if (in_menu_bar) {
+        const RECT outer = window_rect(host.embedded(slot));
+        return {outer.left + at.x, outer.top + at.y};
+    }
+    ClientToScreen(host.embedded(slot), &at);
+    return at;
+}
+
+void click_addon(HostRun& host, int slot, int x, int y, bool in_menu_bar = false) {
+    const POINT at = addon_point(host, slot, x, y, in_menu_bar);
+    click_at(at.x, at.y);
+}
+
+// Whatever the user does to an add-on or to "Split", every pane shows its
+// add-on again once it has settled: on Wine the host's own image is shown
+// over the panes on many of these, which the host must repair.
+TEST(HostLayout, ThePanesStayDrawnWhateverTheUserDoes) {
+    HostRun host(prepare_host(L"interaction"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    auto settled = [&](const char* name) {
+        pump_for(500);
+        return shows_addons_in_pixels(host, name, 2, 1000);
+    };
+    const auto keys = [](const char* names) { xdotool(std::string("key --delay 60 ") + names); };
+
+    click_addon(host, 1, 20, 8, true);  // Cobaltpane's "Fichiers", as the first thing
+    EXPECT_TRUE(settled("menu-open"));
+    keys("Escape Escape");
+    EXPECT_TRUE(settled("menu-closed"));
+    click_addon(host, 2, 100, 300);  // Emberpane's tree
+    EXPECT_TRUE(settled("after-click"));
+    // Tall enough for every pane's editor to be in sight.
+    SetWindowPos(host.main_window(), nullptr, 20, 20, 1100, 1040,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    ASSERT_TRUE(pump_until([&] { return all_embedded_fill(host) && client_rect(host.pane(1)).bottom > 700; }));
+    keys("F10");
+    EXPECT_TRUE(settled("menu-by-key"));
+    keys("Escape");
+    click_addon(host, 1, 20, 8, true);
+    click_addon(host, 3, 3, 38);  // closes the menu: Saffronpane's background
+    EXPECT_TRUE(settled("menu-closed-by-click"));
+    click_addon(host, 3, 208, 38);  // the arrow of Saffronpane's upper combo box
+    EXPECT_TRUE(settled("list-open"));
+    keys("Escape");
+    EXPECT_TRUE(settled("list-closed"));
+    click_addon(host, 1, 50, 38);  // into Cobaltpane's upper combo box
+    xdotool("type --delay 40 abc");
+    EXPECT_TRUE(settled("typed-combo"));
+    click_addon(host, 2, 100, 620);  // Emberpane's editor
+    xdotool("type --delay 40 'a line'");
+    keys("Tab shift+Tab Tab");
+    EXPECT_TRUE(settled("typed-editor-tab"));
+    click_addon(host, 3, 380, 38);  // Saffronpane's "Rafraichir"
+    EXPECT_TRUE(settled("button"));
+
+    // Another window comes to the front over "Split" and goes again.
+    HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 100, 100,
+                                 600, 500, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    pump_for(300);
+    DestroyWindow(other);
+    SetForegroundWindow(host.main_window());
+    EXPECT_TRUE(settled("activated-again"));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
@@ -275,6 +398,28 @@ TEST(HostLayout, AKilledAddonLeavesTheHostResizingDraggingAndClosingCleanly) {
     EXPECT_TRUE(shows_layout(host, layout_for(1000, 700, ratios)));
     EXPECT_TRUE(host.responsive());
     EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+// Windows attaches an add-on's input to the host's on a capture; the host
+// detaches it, so that even a stopped add-on cannot hold up a drag or a close.
+TEST(HostLayout, AStoppedAddonWithItsInputAttachedDoesNotHoldUpTheHost) {
+    const std::wstring label = L"attached";
+    HostRun host(prepare_host(label, {{2, fake_addon(L"attached")}}));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    ASSERT_TRUE(shows_layout(host, layout_for(800, 600)));
+    signal_addon(label, "Emberpane", "STOP");
+    struct Resume {
+        const std::wstring& label;
+        ~Resume() { signal_addon(label, "Emberpane", "CONT"); }
+    } resume{label};
+    SetForegroundWindow(host.main_window());
+    drag_in_client(host, 566, 250, 403, 250);
+    Ratios ratios;
+    ratios.inner = ratio_after_drag(793, 400);
+    const Panes dragged = layout_for(800, 600, ratios);
+    EXPECT_TRUE(pump_until([&] { return current_panes(host) == dragged; }, 5000));
+    EXPECT_EQ(host.close_and_wait(3000), 0u);
 }
 
 TEST(HostLayout, AStoppedAddonDoesNotHoldUpTheHost) {

@@ -171,9 +171,10 @@ TEST_F(EditorTest, AMegabyteOfTextComesBackUnchangedAndIsNeverTakenForMarkup) {
 
 TEST_F(EditorTest, TextThatLooksLikeMarkupIsKeptAsText) {
     create_editor(7, 7, 300, 538, 96);
-    const wchar_t* markup = L"{\\rtf1 not markup}";
-    set_gadget_text(7, markup);
-    EXPECT_EQ(gadget_text(7), markup);
+    for (const wchar_t* markup : {L"{\\rtf1 not markup}", L"{{\\rtf1 x}"}) {
+        set_gadget_text(7, markup);
+        EXPECT_EQ(gadget_text(7), markup);
+    }
     set_gadget_text(7, nullptr);
     EXPECT_EQ(gadget_text(7), L"");
     EXPECT_EQ(count_gadget_items(7), 0);
@@ -299,6 +300,32 @@ TEST_F(AddonWindow, TheTreeDrawsInTwelvePointArialAndTheEditorIsWritable) {
     EXPECT_STREQ(item, L"Ouvrir fichier parametre");
     EXPECT_EQ(gadget_color(addon::kCaption, kColorFront), 0xFFFFFF);  // Emberpane: white on red
     EXPECT_EQ(gadget_color(addon::kCaption, kColorBack), 0x0000FF);
+}
+
+// At any DPI every label's text fits its control, measured with the
+// control's own font, and each combo box is as tall as its text.
+TEST_F(AddonWindow, EveryLabelFitsItsControlAtTheDisplaysDpi) {
+    addon::build_window(addon::kVariants[0]);
+    auto text_size = [](HWND control, const std::wstring& text) {
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        return size;
+    };
+    for (ObjectId label : {addon::kCaption, addon::kDisconnectButton, addon::kRefreshButton}) {
+        HWND control = gadget_handle(label);
+        const SIZE text = text_size(control, gadget_text(label));
+        const RECT client = client_rect(control);
+        EXPECT_LE(text.cx, client.right) << label;
+        EXPECT_LE(text.cy, client.bottom) << label;
+    }
+    for (ObjectId combo : {addon::kUpperCombo, addon::kLowerCombo}) {
+        HWND control = gadget_handle(combo);
+        EXPECT_LE(text_size(control, L"Ag").cy, client_rect(control).bottom) << combo;
+    }
 }
 
 // What one complete window holds that its closing must give back.
