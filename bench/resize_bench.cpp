@@ -1,13 +1,17 @@
 // Resize propagation: the time from resizing "Split" until all three add-on
 // windows have their new sizes, and the cost of one drag step of the bar
-// above the bottom pane (all three panes follow). The baseline is the same
-// number of bare SetWindowPos calls on the add-on windows. The drag is real
-// input (SendInput), as a hand's. Each figure is printed beside the same
-// work with bare add-ons.
+// above the bottom pane (all three panes follow). The baselines are the
+// same number of bare SetWindowPos calls on the add-on windows, and the
+// platform's floor: a window of "Split"'s style whose three children of its
+// own follow it, resized and laid out the same way. The drag is real input
+// (SendInput), as a hand's; what the user sees during a drag is read from
+// the X screen by the native drag_view. Each figure is printed beside the
+// same work with bare add-ons.
 #include <windows.h>
 #include <timeapi.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "bench/running_host.h"
@@ -135,6 +139,103 @@ std::vector<double> drag_steps(const HostWindows& host) {
     return times;
 }
 
+// The platform's floor: a window of "Split"'s style with three children of
+// its own that follow it in WM_SIZE, in the panes' proportions.
+constexpr DWORD kSplitStyle = 0x00CD0000;
+constexpr int kBar = 7;
+
+void lay_out_children(HWND window, int width, int height, int top) {
+    HWND child = GetWindow(window, GW_CHILD);
+    const int left = (width - kBar) * 563 / 793;
+    const RECT boxes[3] = {{0, 0, left, top}, {left + kBar, 0, width, top}, {0, top + kBar, width, height}};
+    for (const RECT& box : boxes) {
+        if (!child) return;
+        MoveWindow(child, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+}
+
+LRESULT CALLBACK floor_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_SIZE)
+        lay_out_children(window, LOWORD(lparam), HIWORD(lparam), (HIWORD(lparam) - kBar) * 500 / 593);
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+void pump_all() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
+struct Floor {
+    std::vector<double> resizes, drags;
+};
+
+Floor measure_floor() {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = floor_procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = L"TesselFloor";
+    RegisterClassW(&window_class);
+    HWND window = CreateWindowExW(0, L"TesselFloor", L"Floor", kSplitStyle | WS_VISIBLE, 40, 40, 816, 639,
+                                  nullptr, nullptr, window_class.hInstance, nullptr);
+    for (int i = 0; i < 3; ++i)
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 0, 0, 10, 10, window, nullptr,
+                        window_class.hInstance, nullptr);
+    pump_all();
+    Floor floor;
+    for (int i = 0; i < kResizes; ++i) {
+        const double started = now_ms();
+        resize_client(window, client_for_step(i));
+        pump_all();
+        floor.resizes.push_back(now_ms() - started);
+    }
+    resize_client(window, {800, 600});
+    pump_all();
+    for (int i = 0; i < kDragSteps; ++i) {
+        const double started = now_ms();
+        lay_out_children(window, 800, 600, 200 + (i % 50) * 5 + (i / 50));
+        pump_all();
+        floor.drags.push_back(now_ms() - started);
+    }
+    DestroyWindow(window);
+    return floor;
+}
+
+// The native drag_view, from the native build beside this one.
+std::string drag_view_path() {
+    wchar_t own[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH);
+    std::string path;
+    for (const wchar_t* c = own + 2; *c; ++c) path.push_back(*c == L'\\' ? '/' : static_cast<char>(*c));
+    return path.substr(0, path.find_last_of('/') + 1) + "../../../native/bin/drag_view";
+}
+
+struct SeenDrag {
+    int steps = 0;
+    double median = 0, worst = 0;
+    long samples = 0, undrawn = 0;
+};
+
+// Twenty steps of the lower bar, 10 pixels up each, as the screen shows them.
+SeenDrag seen_drag(const HostWindows& host) {
+    HWND outer = find_gadget_window(host.main, L"VaneSplitter", 5);
+    const POINT grab = on_screen(outer, 100, client_size(host.panes[1]).cy + 2);
+    const POINT origin = on_screen(host.main, 0, 0);
+    const SIZE client = client_size(host.main);
+    const COLORREF grey = GetSysColor(COLOR_BTNFACE);
+    char command[512];
+    std::snprintf(command, sizeof command, "%s %ld %ld 20 -10 %ld %ld %ld %ld %02x%02x%02x",
+                  drag_view_path().c_str(), grab.x, grab.y, origin.x, origin.y, client.cx, client.cy,
+                  GetRValue(grey), GetGValue(grey), GetBValue(grey));
+    SeenDrag seen;
+    const std::string out = tessel::probe::unix_output(command);
+    if (std::sscanf(out.c_str(), "%d %lf %lf %ld %ld", &seen.steps, &seen.median, &seen.worst, &seen.samples,
+                    &seen.undrawn) != 5)
+        seen.steps = 0;
+    return seen;
+}
+
 double total(const std::vector<double>& values) {
     double sum = 0;
     for (double v : values) sum += v;
@@ -144,6 +245,7 @@ double total(const std::vector<double>& values) {
 struct Figures {
     Resizes resizes;
     std::vector<double> resize_baseline, drags, drag_baseline;
+    SeenDrag seen;
     bool complete() const { return resizes.times.size() == kResizes && drags.size() == kDragSteps; }
 };
 
@@ -166,6 +268,9 @@ Figures measure(const std::wstring& folder) {
     figures.resize_baseline = bare_placements(host, kResizes);
     figures.drags = drag_steps(host);
     figures.drag_baseline = bare_placements(host, kDragSteps);
+    resize_client(main, {800, 600});
+    Sleep(300);
+    figures.seen = seen_drag(host);
     PostMessageW(main, WM_CLOSE, 0, 0);
     WaitForSingleObject(program.handle, 10'000);
     end(program);
@@ -182,6 +287,7 @@ void print_row(const char* what, double complete, double bare) {
 
 int wmain() {
     timeBeginPeriod(1);
+    const Floor floor = measure_floor();
     const Figures complete = measure(build_folder());
     const Figures bare = measure(bare_folder());
     timeEndPeriod(1);
@@ -200,6 +306,9 @@ int wmain() {
               median(bare.resizes.times) / median(bare.resize_baseline));
     std::printf("  complete: SetWindowPos of \"Split\" returns after %.2f ms, containers sized by %.2f ms\n",
                 median(complete.resizes.returns), median(complete.resizes.panes_follow));
+    print_row("floor: same-style window, 3 own children, ms", median(floor.resizes), median(floor.resizes));
+    print_row("ratio (resize / floor, medians)", median(complete.resizes.times) / median(floor.resizes),
+              median(bare.resizes.times) / median(floor.resizes));
     std::printf("drag of the lower bar by real input, %d steps\n", kDragSteps);
     print_row("one step, all three panes follow, median ms", median(complete.drags), median(bare.drags));
     print_row("steps per second", per_second(complete.drags), per_second(bare.drags));
@@ -207,5 +316,20 @@ int wmain() {
               per_second(bare.drag_baseline));
     print_row("ratio (step / baseline, medians)", median(complete.drags) / median(complete.drag_baseline),
               median(bare.drags) / median(bare.drag_baseline));
+    print_row("floor: moving 3 own children, median ms", median(floor.drags), median(floor.drags));
+    print_row("ratio (step / floor, medians)", median(complete.drags) / median(floor.drags),
+              median(bare.drags) / median(floor.drags));
+    if (complete.seen.steps == 0 || bare.seen.steps == 0) {
+        std::printf("drag as seen on the screen: no figures (drag_view comes with the native build)\n");
+        return 0;
+    }
+    std::printf("drag as seen on the screen, %d steps of 10 px\n", complete.seen.steps);
+    print_row("until every pane is drawn again, median ms", complete.seen.median, bare.seen.median);
+    print_row("  worst ms", complete.seen.worst, bare.seen.worst);
+    print_row("ratio (median / bare median)", complete.seen.median / bare.seen.median, 1.0);
+    print_row("screen samples over 5% undrawn, %",
+              100.0 * static_cast<double>(complete.seen.undrawn) / static_cast<double>(complete.seen.samples),
+              100.0 * static_cast<double>(bare.seen.undrawn) / static_cast<double>(bare.seen.samples));
+    std::printf("  samples: %ld complete, %ld bare\n", complete.seen.samples, bare.seen.samples);
     return 0;
 }

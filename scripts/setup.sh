@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
 
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix xvfb imagemagick googletest
-          debootstrap)
+          debootstrap libx11-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

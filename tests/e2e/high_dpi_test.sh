@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The programs at 120, 144 and 192 DPI: for each, a Wine prefix of that
 # DPI (made once in the build folder, from the test run's own prefix), in
-# which the add-on's labels must fit their controls and, where the screen
-# holds "Split" whole (not at 192 DPI on 1920 x 1080), "Split" must show
-# its panes scaled and drawn. Runs inside with-display.sh.
+# which the add-on's labels must fit their controls; at 144 DPI "Split"
+# must also show its panes scaled and drawn (at 192 DPI it outgrows the
+# test display's 1080 rows). Runs inside with-display.sh.
 # Usage: high_dpi_test.sh TESTS_FOLDER
 set -uo pipefail
 tests=$1
@@ -25,7 +25,7 @@ for dpi in 120 144 192; do
   echo "== $dpi DPI"
   WINEPREFIX="$prefix" wine "$tests/gadget_tests.exe" --gtest_brief=1 \
     --gtest_filter='AddonWindow.EveryLabel*' </dev/null || failed=1
-  [ "$dpi" -eq 192 ] || WINEPREFIX="$prefix" wine "$tests/host_tests.exe" --gtest_brief=1 \
+  [ "$dpi" -ne 144 ] || WINEPREFIX="$prefix" wine "$tests/host_tests.exe" --gtest_brief=1 \
     --gtest_filter='HighDpi.*' </dev/null || failed=1
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
 done

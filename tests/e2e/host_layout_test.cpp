@@ -275,7 +275,7 @@ TEST(HostLayout, ThePanesStayDrawnWhateverTheUserDoes) {
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
     auto settled = [&](const char* name) {
         pump_for(500);
-        return shows_addons_in_pixels(host, name, 2, 1000);
+        return shows_addons_in_pixels(host, name, 1, 1000);
     };
     const auto keys = [](const char* names) { xdotool(std::string("key --delay 60 ") + names); };
 

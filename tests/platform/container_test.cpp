@@ -121,6 +121,9 @@ TEST_F(ContainerTest, TheWindowPainterLeavesChildrenOut) {
     set_gadget_color(1, kColorBack, 0x00FF00);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     testing::pump_for(50);
+    // The window alone again: the container does not paint itself over
+    // whatever the window's painter leaves in its place.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
     HDC dc = GetDC(window);
     const COLORREF outside = GetPixel(dc, 20, 20);
     const COLORREF inside = GetPixel(dc, 140, 130);

@@ -71,11 +71,21 @@ TEST_F(EventPumpTest, AClickOnTheCloseBoxReturnsItsMessageThenCloseRequest) {
 }
 
 TEST_F(EventPumpTest, QueuedResizesCollapseIntoTheNewest) {
-    for (int width : {410, 420, 430}) SetWindowPos(window, nullptr, 0, 0, width, 300, SWP_NOMOVE);
+    // Another event after each resize: only the removal of the older
+    // resizes, not the merging of a repeated last event, leaves one.
     EventQueue& queue = main_event_queue();
-    int resized = 0;
-    for (const QueuedEvent* e = queue.head; e; e = e->next) resized += e->code == window_resized;
+    for (int width : {410, 420, 430}) {
+        SetWindowPos(window, nullptr, 0, 0, width, 300, SWP_NOMOVE);
+        post_event(queue, gadget_event, 99, 0, 0, 0, nullptr, 0);
+    }
+    int resized = 0, after_last = 0;
+    for (const QueuedEvent* e = queue.head; e; e = e->next) {
+        resized += e->code == window_resized;
+        after_last = e->code == window_resized ? 0 : after_last + 1;
+    }
     EXPECT_EQ(resized, 1);
+    EXPECT_EQ(after_last, 1);  // the newest one is kept
+    remove_events(queue, gadget_event, 99, kAnyField, kAnyField);
 }
 
 TEST_F(EventPumpTest, MinimiseThenRestoreReportsBothAndTheNewSize) {

@@ -162,6 +162,7 @@ TEST_F(FormTest, OnlyEditableComboBoxesReportFocus) {
     SetWindowLongPtrW(list, GWLP_ID, kTornDown);
     notify_gadget_event(list, kEventLeftClick);
     EXPECT_EQ(count_code(collect_events(50), gadget_event), 0);
+    SetWindowLongPtrW(list, GWLP_ID, 5);  // live again, so that its teardown runs
 }
 
 TEST_F(FormTest, AMenuBarAppearsWithItsFirstTitleAndAChosenItemIsAnEvent) {

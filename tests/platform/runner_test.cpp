@@ -5,6 +5,7 @@
 
 #include "tests/support/file_open.h"
 #include "tests/support/platform_support.h"
+#include "tests/support/unix_tools.h"
 #include "toolkit/process/program_runner.h"
 
 namespace tessel {
@@ -45,13 +46,23 @@ DWORD wait_exit(ProgramHandle program) {
     return code;
 }
 
-// The current user's classes, which need no administrator; what a test
-// writes there goes when the test ends.
-constexpr const wchar_t* kProbeKeys[] = {L"Software\\Classes\\.tesselprobe",
-                                         L"Software\\Classes\\TesselProbe"};
+// Windows reads the current user's classes, which need no administrator,
+// into HKEY_CLASSES_ROOT; Wine does not, and there the machine's classes
+// need no administrator either. What a test writes goes when it ends.
+HKEY probe_classes() {
+    static HKEY classes = [] {
+        HKEY user = nullptr;
+        if (testing::under_wine()) return HKEY_CLASSES_ROOT;
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user,
+                        nullptr);
+        return user;
+    }();
+    return classes;
+}
+constexpr const wchar_t* kProbeKeys[] = {L".tesselprobe", L"TesselProbe"};
 
 void remove_probe_type() {
-    for (const wchar_t* key : kProbeKeys) RegDeleteTreeW(HKEY_CURRENT_USER, key);
+    for (const wchar_t* key : kProbeKeys) RegDeleteTreeW(probe_classes(), key);
 }
 
 class RunnerTest : public ::testing::Test {
@@ -171,13 +182,12 @@ TEST_F(RunnerTest, ASenderChainFeedsOneProgramsOutputToTheNext) {
 std::wstring probe_document(const std::wstring& directory, const std::wstring& report) {
     const std::wstring command = L"\"" + probe() + L"\" --report \"" + report + L"\"";
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kProbeKeys[0], 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExW(probe_classes(), kProbeKeys[0], 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"TesselProbe"),
                    sizeof L"TesselProbe");
     RegCloseKey(key);
-    RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kProbeKeys[1]) + L"\\shell\\open\\command").c_str(),
-                    0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegCreateKeyExW(probe_classes(), (std::wstring(kProbeKeys[1]) + L"\\shell\\open\\command").c_str(), 0,
+                    nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);

@@ -259,12 +259,17 @@ TEST(EditorLibraries, WithoutTheNewestLibraryTheNextServesAndWithoutAnyNoEditorI
     EXPECT_EQ(run_with("msftedit,riched20,riched32"), 0);  // 0: no editor and no record
 
     // Libraries of the system's names beside the program are never loaded
-    // (the planted one would end it with code 9).
+    // (the planted one would end it with code 9), whichever is reached.
     const std::wstring planted = fresh_directory(L"planted");
     ASSERT_TRUE(copy_file(bin_directory() + L"editor_probe.exe", planted + L"editor_probe.exe"));
-    for (const wchar_t* name : {L"MSFTEDIT.DLL", L"RICHED20.DLL", L"RICHED32.DLL", L"dwmapi.dll"})
+    for (const wchar_t* name : {L"MSFTEDIT.DLL", L"RICHED20.DLL", L"RICHED32.DLL", L"dwmapi.dll", L"COMCTL32.DLL"})
         ASSERT_TRUE(copy_file(bin_directory() + L"planted_library.dll", planted + name));
-    EXPECT_EQ(run_unix("wine '" + narrow(planted) + "editor_probe.exe'"), 1);
+    const std::string planted_probe = narrow(planted) + "editor_probe.exe";
+    auto planted_with = [&](const std::string& disabled) {
+        return run_unix("WINEDLLOVERRIDES='mscoree,mshtml=;" + disabled + "=d' wine '" + planted_probe + "'");
+    };
+    EXPECT_EQ(planted_with("none"), 1);
+    EXPECT_EQ(planted_with("msftedit,riched20"), run_with("msftedit,riched20"));
 }
 
 class AddonWindow : public ::testing::Test {

@@ -34,4 +34,12 @@ bool answers(HWND window, DWORD timeout_ms);
 // Polls until the predicate holds or the time runs out; true if it held.
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms);
 
+// Runs a command of the machine under Wine (/bin/sh -c), waiting for it.
+int run_unix(const std::string& command);
+// Runs it and hands back what it printed.
+std::string unix_output(const std::string& command);
+// Starts it and returns at once, for input that a modal loop inside our
+// own pump must receive.
+void run_unix_detached(const std::string& command);
+
 }  // namespace tessel::probe

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/host_probe.h"
+
 namespace tessel::testing {
 
 struct SeenEvent {
@@ -26,13 +28,9 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms = 5000);
 void pump_for(int milliseconds);
 int count_code(const std::vector<SeenEvent>& events, int code);
 
-// Runs a command of the machine under Wine (/bin/sh -c), waiting for it.
-int run_unix(const std::string& command);
-// Runs it and hands back what it printed.
-std::string unix_output(const std::string& command);
-// Starts it and returns at once, for input that a modal loop inside our
-// own pump must receive.
-void run_unix_detached(const std::string& command);
+using probe::run_unix;
+using probe::run_unix_detached;
+using probe::unix_output;
 // Real input on the X display.
 void xdotool(const std::string& arguments);
 void click_at(int x, int y);

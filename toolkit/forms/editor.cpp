@@ -29,7 +29,8 @@ constexpr UINT kFrameChanged = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOAC
 static_assert(kFrameChanged == 0x37);
 constexpr UINT kFrameRedraw = RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW | RDW_FRAME;
 static_assert(kFrameRedraw == 0x541);
-// A disabled rich-edit control lower than this draws nothing at all.
+// A disabled rich-edit control lower than this, in device pixels, draws
+// nothing at all.
 constexpr int kLowestDisabledHeight = 20;
 constexpr UINT kUtf8 = 65001;
 constexpr int kBorderInset = 1;
@@ -336,15 +337,21 @@ LRESULT call_control(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
     return CallWindowProcW(module().control_procedure, control, message, wparam, lparam);
 }
 
+// In device pixels, as the control itself counts them, whatever the scale.
+void set_device_height(HWND control, int width, int height) {
+    SetWindowPos(control, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(control, nullptr, FALSE);
+}
+
 LRESULT on_disable(HWND control, WPARAM wparam, LPARAM lparam) {
     RECT area{};
     GetWindowRect(control, &area);
-    const int height = area.bottom - area.top;
-    GadgetRecord* r = gadget_of_window(control);
-    if (!r || height >= kLowestDisabledHeight) return call_control(control, WM_ENABLE, wparam, lparam);
-    resize_gadget_window(r, kKeepCurrent, kKeepCurrent, kKeepCurrent, kLowestDisabledHeight);
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (!gadget_of_window(control) || height >= kLowestDisabledHeight)
+        return call_control(control, WM_ENABLE, wparam, lparam);
+    set_device_height(control, width, kLowestDisabledHeight);
     call_control(control, WM_ENABLE, wparam, lparam);
-    resize_gadget_window(r, kKeepCurrent, kKeepCurrent, kKeepCurrent, height);
+    set_device_height(control, width, height);
     return 0;
 }
 

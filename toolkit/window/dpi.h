@@ -32,4 +32,15 @@ inline int unscale_y(int value) {
     return kDpiScaling ? MulDiv(value, kReferenceDpi, screen_dpi().y) : value;
 }
 
+// Back to units for a pixel value that will be scaled again, lowered by one
+// where scaling it back would overshoot the pixels.
+inline int units_within_x(int pixels) {
+    const int units = unscale_x(pixels);
+    return scale_x(units) > pixels ? units - 1 : units;
+}
+inline int units_within_y(int pixels) {
+    const int units = unscale_y(pixels);
+    return scale_y(units) > pixels ? units - 1 : units;
+}
+
 }  // namespace tessel
