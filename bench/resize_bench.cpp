@@ -277,7 +277,9 @@ Figures measure(const std::wstring& folder) {
     return figures;
 }
 
-double per_second(const std::vector<double>& steps) { return 1000.0 * steps.size() / total(steps); }
+double per_second(const std::vector<double>& steps) {
+    return 1000.0 * static_cast<double>(steps.size()) / total(steps);
+}
 
 void print_row(const char* what, double complete, double bare) {
     std::printf("%-46s %9.2f %9.2f\n", what, complete, bare);

@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Builds, AddonAlone,
                          ::testing::Values(Build{L"Emberpane", RGB(255, 0, 0), kWhite},
                                            Build{L"Cobaltpane", RGB(0, 0, 255), kWhite},
                                            Build{L"Saffronpane", RGB(255, 255, 0), RGB(0, 0, 0)}),
-                         [](const auto& info) { return narrow(info.param.name); });
+                         [](const auto& test) { return narrow(test.param.name); });
 
 }  // namespace
 }  // namespace tessel::testing
