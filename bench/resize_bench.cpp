@@ -11,6 +11,7 @@
 #include <timeapi.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -230,9 +231,8 @@ SeenDrag seen_drag(const HostWindows& host) {
                   GetRValue(grey), GetGValue(grey), GetBValue(grey));
     SeenDrag seen;
     const std::string out = tessel::probe::unix_output(command);
-    if (std::sscanf(out.c_str(), "%d %lf %lf %ld %ld", &seen.steps, &seen.median, &seen.worst, &seen.samples,
-                    &seen.undrawn) != 5)
-        seen.steps = 0;
+    std::istringstream read(out);
+    if (!(read >> seen.steps >> seen.median >> seen.worst >> seen.samples >> seen.undrawn)) seen.steps = 0;
     return seen;
 }
 

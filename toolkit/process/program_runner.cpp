@@ -185,7 +185,10 @@ ProgramHandle finish_start(HANDLE process, std::intptr_t process_id, const Redir
                                kept.error_read, static_cast<std::intptr_t>(flags)};
     if (ProgramHandle handle = add_record(record)) return handle;
     // Nobody could ever end a process whose record is lost: end it now.
-    if (process) TerminateProcess(process, kTerminatedExitCode), CloseHandle(process);
+    if (process) {
+        TerminateProcess(process, kTerminatedExitCode);
+        CloseHandle(process);
+    }
     for (HANDLE h : {kept.input_write, kept.output_read, kept.error_read})
         if (h) CloseHandle(h);
     return 0;
