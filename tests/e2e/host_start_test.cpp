@@ -162,7 +162,8 @@ TEST(HostStart, TheMainWindowIsCentredWithAnExactClientArea) {
     ShowWindow(window, SW_MAXIMIZE);
     ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
-    Sleep(300);
+    // Answering a message sent after them, it has handled them all.
+    EXPECT_TRUE(host.responsive());
     EXPECT_FALSE(has_ended(host.process()));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
