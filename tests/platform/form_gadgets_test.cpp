@@ -115,6 +115,7 @@ TEST_F(FormTest, AComboBoxIsClosedAtTheAskedHeightWithOrWithoutItems) {
     resize_gadget(2, 7, 27, 300, 30);
     EXPECT_EQ(gadget_height(2), 30);
     resize_gadget(2, 7, 27, 210, 23);
+    EXPECT_EQ(gadget_height(2), 23);
 
     // Drop the list and choose its second item with the mouse.
     const RECT field = window_rect(combo);
@@ -201,6 +202,7 @@ TEST_F(FormTest, AMenuBarAppearsWithItsFirstTitleAndAChosenItemIsAnEvent) {
     menu_title(L"After");  // no current menu any more: nothing happens
     menu_item(18, L"After");
     window = as_window(open_window(0, kLeft, kTop, 600, 500, L"Forms", WS_POPUP));
+    EXPECT_EQ(GetMenu(window), nullptr);
 
     // Bars made with -1 on two windows: closing one leaves the other's.
     open_window(1, kLeft, kTop, 200, 100, L"Other", WS_POPUP);

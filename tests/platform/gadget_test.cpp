@@ -141,8 +141,14 @@ TEST_F(GadgetTest, AButtonIsErasedAndRedrawnInFullOtherKindsOnlyInvalidate) {
 TEST_F(GadgetTest, StateOnAKindWithoutStateDoesNothingAndLeavesSuppressionAlone) {
     create_container(1, 0, 0, 50, 50);
     close_gadget_list();
+    testing::pump_for(20);
+    const std::size_t queued = queued_event_count(main_event_queue());
     set_gadget_state(1, 42);
     EXPECT_EQ(main_event_queue().suppression, 0);
+    // Nothing moved and nothing was posted.
+    EXPECT_EQ(queued_event_count(main_event_queue()), queued);
+    EXPECT_EQ(gadget_width(1), 50);
+    EXPECT_EQ(gadget_state(1), 0);
 }
 
 TEST_F(GadgetTest, ClosingTheListAfterAContainerCreatesTheNextBesideIt) {
