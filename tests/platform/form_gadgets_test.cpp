@@ -89,6 +89,7 @@ TEST_F(FormTest, AClickIsOneEventWithTheButtonsNumberAndReuseDestroysTheOldButto
     // above 4 GB in a 64-bit process).
     const std::intptr_t allocated = create_button(kAllocateNumber, 0, 100, 80, 22, L"Any");
     ASSERT_NE(allocated, 0);
+    EXPECT_GT(static_cast<std::uint64_t>(allocated), 0xFFFFFFFFull);  // else a cut would go unseen
     SendMessageW(gadget_handle(allocated), BM_CLICK, 0, 0);
     EXPECT_EQ(events_for(collect_events(50), gadget_event, allocated, 0), 1);
 
