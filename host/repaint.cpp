@@ -46,20 +46,12 @@ bool may_cover_panes(UINT message) {
 
 bool follow_armed = false;
 
-// While things move, a window that still has an update pending draws
-// anyway: asking it again would only double its work; the settle timer
-// asks every window regardless.
-bool draws_anyway(HWND embedded) { return GetUpdateRect(embedded, nullptr, FALSE) != 0; }
-
 void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
-    const bool following = timer == kFollowTimer;
-    if (following) follow_armed = false;
-    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
-        HWND embedded = slot_table()[static_cast<std::size_t>(i)].window;
-        if (!embedded || (following && draws_anyway(embedded))) continue;
-        RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
-    }
+    if (timer == kFollowTimer) follow_armed = false;
+    for (int i = kFirstSlot; i <= kLastSlot; ++i)
+        if (HWND embedded = slot_table()[static_cast<std::size_t>(i)].window)
+            RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
 }
 
 void schedule_redraw() {
