@@ -13,6 +13,10 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
 
+# Without GoogleTest the programs still configure, and say the tests are off.
+cmake -S . -B build/no-gtest -G Ninja --toolchain cmake/mingw-w64.cmake \
+      -DTESSEL_GTEST_SOURCE=/nonexistent | grep "Tests are off"
+
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 scripts/with-display.sh ctest --preset mingw
