@@ -14,27 +14,32 @@
 
 namespace {
 
-std::wstring version_text(const std::wstring& file, const wchar_t* name) {
+// A program's version block, empty when it has none.
+std::vector<unsigned char> version_block(const std::wstring& file) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    std::vector<unsigned char> info(size);
-    if (!size || !GetFileVersionInfoW(file.c_str(), 0, size, info.data())) return L"";
+    std::vector<unsigned char> info(GetFileVersionInfoSizeW(file.c_str(), &ignored));
+    if (info.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()))
+        info.clear();
+    return info;
+}
+
+std::wstring version_text(std::vector<unsigned char>& info, const wchar_t* name) {
     void* value = nullptr;
     UINT length = 0;
     const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueW(info.data(), query.c_str(), &value, &length) || !length) return L"";
+    if (info.empty() || !VerQueryValueW(info.data(), query.c_str(), &value, &length) || !length) return L"";
     return static_cast<const wchar_t*>(value);
 }
 
 bool versions_hold(const std::wstring& folder, const std::wstring& version) {
     bool all = true;
     for (const wchar_t* program : {L"Tessel", L"Addon\\Cobaltpane", L"Addon\\Emberpane", L"Addon\\Saffronpane"}) {
-        const std::wstring file = folder + program + L".exe";
-        const std::wstring product = version_text(file, L"ProductName");
-        const std::wstring file_version = version_text(file, L"FileVersion");
+        std::vector<unsigned char> info = version_block(folder + program + L".exe");
+        const std::wstring product = version_text(info, L"ProductName");
+        const std::wstring file_version = version_text(info, L"FileVersion");
         const bool right = product == L"Tessel" && file_version == version &&
-                           version_text(file, L"ProductVersion") == version &&
-                           !version_text(file, L"FileDescription").empty();
+                           version_text(info, L"ProductVersion") == version &&
+                           !version_text(info, L"FileDescription").empty();
         std::printf("%ls: %ls %ls%s\n", program, product.c_str(), file_version.c_str(), right ? "" : " (wrong)");
         all = all && right;
     }

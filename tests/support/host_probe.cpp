@@ -26,6 +26,22 @@ BOOL CALLBACK match(HWND window, LPARAM data) {
     return TRUE;
 }
 
+bool start_unix(const std::string& script) {
+    std::wstring line = L"/bin/sh -c \"";
+    for (char c : script) {
+        if (c == '"' || c == '\\') line.push_back(L'\\');
+        line.push_back(static_cast<wchar_t>(c));
+    }
+    line += L"\"";
+    std::vector<wchar_t> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process) != 0;
+}
+
 }  // namespace
 
 Process start_process(const std::wstring& file, const std::wstring& directory) {
@@ -76,26 +92,6 @@ bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
     }
     return true;
 }
-
-namespace {
-
-bool start_unix(const std::string& script) {
-    std::wstring line = L"/bin/sh -c \"";
-    for (char c : script) {
-        if (c == '"' || c == '\\') line.push_back(L'\\');
-        line.push_back(static_cast<wchar_t>(c));
-    }
-    line += L"\"";
-    std::vector<wchar_t> buffer(line.begin(), line.end());
-    buffer.push_back(0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != 0;
-}
-
-}  // namespace
 
 int run_unix(const std::string& command) {
     // Wine starts a program of the machine but hands back no usable process
