@@ -40,12 +40,19 @@ bool take_message(int timeout, MSG& message) {
     return PeekMessageW(&message, nullptr, 0, 0, kPeekFlags);
 }
 
+// Only keyboard messages can be accelerators. Looking up the table asks the
+// platform about windows, focus and keys, which under Wine is a round trip
+// to its server each: no other message pays for it.
+bool may_be_accelerator(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+
 void dispatch(MSG& message) {
-    HWND active = GetActiveWindow();
-    HACCEL table = accelerator_table_for(active);
-    if (table && TranslateAcceleratorW(active, table, &message)) {
-        show_focus_cues(active);
-        return;
+    if (may_be_accelerator(message.message)) {
+        HWND active = GetActiveWindow();
+        HACCEL table = accelerator_table_for(active);
+        if (table && TranslateAcceleratorW(active, table, &message)) {
+            show_focus_cues(active);
+            return;
+        }
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);

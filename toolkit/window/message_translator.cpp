@@ -208,11 +208,15 @@ constexpr std::array kRoutes{
 
 ToolkitWindow find_toolkit_window(HWND window) {
     HWND found = window;
-    while (found && !GetPropW(found, kWindowIdProperty)) found = GetParent(found);
+    std::intptr_t property = 0;  // the window's number + 1
+    for (; found; found = GetParent(found)) {
+        property = reinterpret_cast<std::intptr_t>(GetPropW(found, kWindowIdProperty));
+        if (property) break;
+    }
     if (!found) return {nullptr, kAllocateNumber, nullptr};
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(found, GWLP_HINSTANCE));
     if (instance != GetModuleHandleW(nullptr)) return {nullptr, kAllocateNumber, nullptr};
-    const ObjectId number = window_number_of(found);
+    const ObjectId number = property - 1;
     return {found, number, find_window_record(number)};
 }
 
