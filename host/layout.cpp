@@ -35,7 +35,7 @@ void build_layout() {
 
 LRESULT host_window_callback(HWND window, UINT message, WPARAM, LPARAM lparam) {
     LRESULT result = kCallbackDefault;
-    keep_embedded_drawn(message);
+    keep_embedded_drawn(window, message, lparam);
     if (message != WM_SIZE) return result;
     if (window == window_handle(kMainWindow)) {
         // The client's size comes in device pixels; the toolkit takes units.

@@ -32,7 +32,7 @@ void launch_and_capture(int slot);
 void build_layout();
 LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Called for every message the callback sees; does something only on Wine.
-void keep_embedded_drawn(UINT message);
+void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam);
 
 // Flags given to SetWindowPos for an embedded add-on window.
 constexpr UINT kEmbeddedPlacement = SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
