@@ -2,8 +2,9 @@
 // windows have their new sizes, and the cost of one drag step of the bar
 // above the bottom pane (all three panes follow). The baselines are the
 // same number of bare SetWindowPos calls on the add-on windows, and the
-// platform's floor: a window of "Split"'s style whose three children of its
-// own follow it, resized and laid out the same way. The drag is real input
+// platform's floors: a window of "Split"'s style whose three children of its
+// own follow it, resized and laid out the same way, alone and with the
+// add-on windows in its children. The drag is real input
 // (SendInput), as a hand's; what the user sees during a drag is read from
 // the X screen by the native drag_view. Each figure is printed beside the
 // same work with bare add-ons.
@@ -141,19 +142,40 @@ std::vector<double> drag_steps(const HostWindows& host) {
 }
 
 // The platform's floor: a window of "Split"'s style with three children of
-// its own that follow it in WM_SIZE, in the panes' proportions.
+// its own that follow it in WM_SIZE, in the panes' proportions. With guests,
+// the add-on windows of three other processes sit in those children and
+// are sized with the host's calls by this plain window, no toolkit in it:
+// the platform's own cost of panes that belong to other processes.
 constexpr DWORD kSplitStyle = 0x00CD0000;
 constexpr int kBar = 7;
+constexpr UINT kGuestPlacement = SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
+
+HWND floor_guests[3] = {};
 
 void lay_out_children(HWND window, int width, int height, int top) {
     HWND child = GetWindow(window, GW_CHILD);
     const int left = (width - kBar) * 563 / 793;
     const RECT boxes[3] = {{0, 0, left, top}, {left + kBar, 0, width, top}, {0, top + kBar, width, height}};
-    for (const RECT& box : boxes) {
-        if (!child) return;
+    for (int i = 0; i < 3 && child; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT& box = boxes[i];
         MoveWindow(child, box.left, box.top, box.right - box.left, box.bottom - box.top, TRUE);
+        if (floor_guests[i])
+            SetWindowPos(floor_guests[i], nullptr, 0, 0, box.right - box.left, box.bottom - box.top,
+                         kGuestPlacement);
+    }
+}
+
+bool guests_fit(HWND window) {
+    HWND child = GetWindow(window, GW_CHILD);
+    for (HWND guest : floor_guests) {
+        if (!child) return false;
+        if (guest) {
+            const SIZE pane = client_size(child), own = window_size(guest);
+            if (pane.cx != own.cx || pane.cy != own.cy) return false;
+        }
         child = GetWindow(child, GW_HWNDNEXT);
     }
+    return true;
 }
 
 LRESULT CALLBACK floor_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -171,7 +193,35 @@ struct Floor {
     std::vector<double> resizes, drags;
 };
 
-Floor measure_floor() {
+// The add-on windows of `folder`'s Addon\, each in a process of its own,
+// made children of the floor window's children; none found, none placed.
+std::vector<Process> seat_guests(HWND window, const std::wstring& folder) {
+    std::vector<Process> guests;
+    HWND child = GetWindow(window, GW_CHILD);
+    for (int i = 0; i < 3 && child; ++i, child = GetWindow(child, GW_HWNDNEXT)) {
+        const wchar_t* name = kAddonNames[i + 1];
+        guests.push_back(start_process(folder + L"Addon\\" + name + L".exe", folder));
+        const double started = now_ms();
+        HWND guest = nullptr;
+        while (!guest && now_ms() - started < 10'000) {
+            Sleep(5);
+            guest = FindWindowW(nullptr, name);
+        }
+        if (!guest) continue;
+        SetParent(guest, child);
+        ShowWindow(guest, SW_SHOWNA);
+        floor_guests[i] = guest;
+    }
+    return guests;
+}
+
+// Until the guests fit their panes, or at once when there are none.
+void settle_floor(HWND window, double started) {
+    pump_all();
+    while (!guests_fit(window) && now_ms() - started < kGiveUp) pump_all();
+}
+
+Floor measure_floor(const std::wstring& guest_folder = L"") {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = floor_procedure;
     window_class.hInstance = GetModuleHandleW(nullptr);
@@ -183,12 +233,16 @@ Floor measure_floor() {
     for (int i = 0; i < 3; ++i)
         CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 0, 0, 10, 10, window, nullptr,
                         window_class.hInstance, nullptr);
+    std::vector<Process> guests;
+    if (!guest_folder.empty()) guests = seat_guests(window, guest_folder);
+    resize_client(window, {800, 600});
+    Sleep(300);  // let the guests settle
     pump_all();
     Floor floor;
     for (int i = 0; i < kResizes; ++i) {
         const double started = now_ms();
         resize_client(window, client_for_step(i));
-        pump_all();
+        settle_floor(window, started);
         floor.resizes.push_back(now_ms() - started);
     }
     resize_client(window, {800, 600});
@@ -196,10 +250,12 @@ Floor measure_floor() {
     for (int i = 0; i < kDragSteps; ++i) {
         const double started = now_ms();
         lay_out_children(window, 800, 600, 200 + (i % 50) * 5 + (i / 50));
-        pump_all();
+        settle_floor(window, started);
         floor.drags.push_back(now_ms() - started);
     }
     DestroyWindow(window);
+    for (Process& guest : guests) end(guest);
+    for (HWND& guest : floor_guests) guest = nullptr;
     return floor;
 }
 
@@ -290,6 +346,8 @@ void print_row(const char* what, double complete, double bare) {
 int wmain() {
     timeBeginPeriod(1);
     const Floor floor = measure_floor();
+    const Floor complete_guests = measure_floor(build_folder());
+    const Floor bare_guests = measure_floor(bare_folder());
     const Figures complete = measure(build_folder());
     const Figures bare = measure(bare_folder());
     timeEndPeriod(1);
@@ -311,6 +369,11 @@ int wmain() {
     print_row("floor: same-style window, 3 own children, ms", median(floor.resizes), median(floor.resizes));
     print_row("ratio (resize / floor, medians)", median(complete.resizes.times) / median(floor.resizes),
               median(bare.resizes.times) / median(floor.resizes));
+    print_row("floor: same, add-ons of 3 processes in its panes", median(complete_guests.resizes),
+              median(bare_guests.resizes));
+    print_row("ratio (resize / that floor, medians)",
+              median(complete.resizes.times) / median(complete_guests.resizes),
+              median(bare.resizes.times) / median(bare_guests.resizes));
     std::printf("drag of the lower bar by real input, %d steps\n", kDragSteps);
     print_row("one step, all three panes follow, median ms", median(complete.drags), median(bare.drags));
     print_row("steps per second", per_second(complete.drags), per_second(bare.drags));
@@ -321,6 +384,10 @@ int wmain() {
     print_row("floor: moving 3 own children, median ms", median(floor.drags), median(floor.drags));
     print_row("ratio (step / floor, medians)", median(complete.drags) / median(floor.drags),
               median(bare.drags) / median(floor.drags));
+    print_row("floor: same, add-ons of 3 processes, ms", median(complete_guests.drags),
+              median(bare_guests.drags));
+    print_row("ratio (step / that floor, medians)", median(complete.drags) / median(complete_guests.drags),
+              median(bare.drags) / median(bare_guests.drags));
     if (complete.seen.steps == 0 || bare.seen.steps == 0) {
         std::printf("drag as seen on the screen: no figures (drag_view comes with the native build)\n");
         return 0;
