@@ -178,9 +178,25 @@ bool guests_fit(HWND window) {
     return true;
 }
 
+constexpr int kGrab = 2;  // pixels into the bar where a drag holds it
+
+// The floor's bar follows the mouse as the splitter's does: pressed on it,
+// the pointer's height less the grab is the top row's.
 LRESULT CALLBACK floor_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_SIZE)
-        lay_out_children(window, LOWORD(lparam), HIWORD(lparam), (HIWORD(lparam) - kBar) * 500 / 593);
+    RECT client{};
+    switch (message) {
+        case WM_SIZE:
+            lay_out_children(window, LOWORD(lparam), HIWORD(lparam), (HIWORD(lparam) - kBar) * 500 / 593);
+            break;
+        case WM_LBUTTONDOWN: SetCapture(window); return 0;
+        case WM_LBUTTONUP: ReleaseCapture(); return 0;
+        case WM_MOUSEMOVE:
+            if (!(wparam & MK_LBUTTON)) break;
+            GetClientRect(window, &client);
+            lay_out_children(window, client.right, client.bottom, static_cast<short>(HIWORD(lparam)) - kGrab);
+            return 0;
+        default: break;
+    }
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
@@ -190,7 +206,7 @@ void pump_all() {
 }
 
 struct Floor {
-    std::vector<double> resizes, drags;
+    std::vector<double> resizes, drags, input_drags;
 };
 
 // The add-on windows of `folder`'s Addon\, each in a process of its own,
@@ -219,6 +235,29 @@ std::vector<Process> seat_guests(HWND window, const std::wstring& folder) {
 void settle_floor(HWND window, double started) {
     pump_all();
     while (!guests_fit(window) && now_ms() - started < kGiveUp) pump_all();
+}
+
+// The host's drag, by the same real input, of the floor's bar.
+std::vector<double> floor_input_drags(HWND window) {
+    const int bar = client_size(GetWindow(window, GW_CHILD)).cy;
+    send_mouse(0, on_screen(window, 100, bar + kGrab));
+    Sleep(50);
+    send_mouse(MOUSEEVENTF_LEFTDOWN, on_screen(window, 100, bar + kGrab));
+    Sleep(50);
+    pump_all();
+    std::vector<double> times;
+    for (int i = 0; i < kDragSteps; ++i) {
+        const int first = 200 + (i % 50) * 5 + (i / 50);
+        const double started = now_ms();
+        send_mouse(0, on_screen(window, 100, first + kGrab));
+        do pump_all();
+        while ((client_size(GetWindow(window, GW_CHILD)).cy != first || !guests_fit(window)) &&
+               now_ms() - started < kGiveUp);
+        times.push_back(now_ms() - started);
+    }
+    send_mouse(MOUSEEVENTF_LEFTUP, on_screen(window, 100, bar + kGrab));
+    pump_all();
+    return times;
 }
 
 Floor measure_floor(const std::wstring& guest_folder = L"") {
@@ -253,6 +292,9 @@ Floor measure_floor(const std::wstring& guest_folder = L"") {
         settle_floor(window, started);
         floor.drags.push_back(now_ms() - started);
     }
+    lay_out_children(window, 800, 600, 500);
+    settle_floor(window, now_ms());
+    floor.input_drags = floor_input_drags(window);
     DestroyWindow(window);
     for (Process& guest : guests) end(guest);
     for (HWND& guest : floor_guests) guest = nullptr;
@@ -388,6 +430,10 @@ int wmain() {
               median(bare_guests.drags));
     print_row("ratio (step / that floor, medians)", median(complete.drags) / median(complete_guests.drags),
               median(bare.drags) / median(bare_guests.drags));
+    print_row("  that floor's bar dragged by real input, ms", median(complete_guests.input_drags),
+              median(bare_guests.input_drags));
+    print_row("ratio (step / that drag, medians)", median(complete.drags) / median(complete_guests.input_drags),
+              median(bare.drags) / median(bare_guests.input_drags));
     if (complete.seen.steps == 0 || bare.seen.steps == 0) {
         std::printf("drag as seen on the screen: no figures (drag_view comes with the native build)\n");
         return 0;
