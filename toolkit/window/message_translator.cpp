@@ -208,7 +208,7 @@ constexpr std::array kRoutes{
 
 ToolkitWindow find_toolkit_window(HWND window) {
     HWND found = window;
-    std::intptr_t property = 0;  // the window's number + 1
+    std::intptr_t property = 0;
     for (; found; found = GetParent(found)) {
         property = reinterpret_cast<std::intptr_t>(GetPropW(found, kWindowIdProperty));
         if (property) break;
@@ -216,7 +216,7 @@ ToolkitWindow find_toolkit_window(HWND window) {
     if (!found) return {nullptr, kAllocateNumber, nullptr};
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(found, GWLP_HINSTANCE));
     if (instance != GetModuleHandleW(nullptr)) return {nullptr, kAllocateNumber, nullptr};
-    const ObjectId number = property - 1;
+    const ObjectId number = window_number_from(property);
     return {found, number, find_window_record(number)};
 }
 

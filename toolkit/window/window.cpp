@@ -152,8 +152,7 @@ HWND window_handle(ObjectId number) {
 }
 
 ObjectId window_number_of(HWND window) {
-    auto property = reinterpret_cast<std::intptr_t>(GetPropW(window, kWindowIdProperty));
-    return property ? property - 1 : kAllocateNumber;
+    return window_number_from(reinterpret_cast<std::intptr_t>(GetPropW(window, kWindowIdProperty)));
 }
 
 std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
