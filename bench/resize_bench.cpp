@@ -38,6 +38,10 @@ bool poll(double started, Done done) {
 
 SIZE client_for_step(int i) { return {700 + (i % 9) * 40, 500 + (i % 7) * 30}; }
 
+// The top row's height at drag step i: every step moves the bar.
+int top_for_step(int i) { return 200 + (i % 50) * 5 + (i / 50); }
+constexpr int kGrab = 2;  // pixels into the bar where a drag holds it
+
 void resize_client(HWND main, SIZE client) {
     RECT frame{0, 0, client.cx, client.cy};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE)), FALSE,
@@ -117,19 +121,18 @@ POINT on_screen(HWND window, int x, int y) {
 // add-on window has its pane's new size.
 std::vector<double> drag_steps(const HostWindows& host) {
     HWND outer = find_gadget_window(host.main, L"VaneSplitter", 5);
-    const int grab = 2;
     const int bar = client_size(host.panes[1]).cy;  // F: the top row's height
     // Into place first, then a moment for the splitter to see the pointer
     // over its bar before the button goes down.
-    send_mouse(0, on_screen(outer, 100, bar + grab));
+    send_mouse(0, on_screen(outer, 100, bar + kGrab));
     Sleep(50);
-    send_mouse(MOUSEEVENTF_LEFTDOWN, on_screen(outer, 100, bar + grab));
+    send_mouse(MOUSEEVENTF_LEFTDOWN, on_screen(outer, 100, bar + kGrab));
     Sleep(50);
     std::vector<double> times;
     for (int i = 0; i < kDragSteps; ++i) {
-        const int first = 200 + (i % 50) * 5 + (i / 50);  // every step moves the bar
+        const int first = top_for_step(i);
         const double started = now_ms();
-        send_mouse(0, on_screen(outer, 100, first + grab));
+        send_mouse(0, on_screen(outer, 100, first + kGrab));
         if (!poll(started, [&] {
                 const int top = client_size(host.panes[1]).cy;
                 return (top == first || top == first + 1) && all_fill_their_panes(host);
@@ -137,7 +140,7 @@ std::vector<double> drag_steps(const HostWindows& host) {
             break;
         times.push_back(now_ms() - started);
     }
-    send_mouse(MOUSEEVENTF_LEFTUP, on_screen(outer, 100, bar + grab));
+    send_mouse(MOUSEEVENTF_LEFTUP, on_screen(outer, 100, bar + kGrab));
     return times;
 }
 
@@ -177,8 +180,6 @@ bool guests_fit(HWND window) {
     }
     return true;
 }
-
-constexpr int kGrab = 2;  // pixels into the bar where a drag holds it
 
 // The floor's bar follows the mouse as the splitter's does: pressed on it,
 // the pointer's height less the grab is the top row's.
@@ -247,7 +248,7 @@ std::vector<double> floor_input_drags(HWND window) {
     pump_all();
     std::vector<double> times;
     for (int i = 0; i < kDragSteps; ++i) {
-        const int first = 200 + (i % 50) * 5 + (i / 50);
+        const int first = top_for_step(i);
         const double started = now_ms();
         send_mouse(0, on_screen(window, 100, first + kGrab));
         do pump_all();
@@ -288,7 +289,7 @@ Floor measure_floor(const std::wstring& guest_folder = L"") {
     pump_all();
     for (int i = 0; i < kDragSteps; ++i) {
         const double started = now_ms();
-        lay_out_children(window, 800, 600, 200 + (i % 50) * 5 + (i / 50));
+        lay_out_children(window, 800, 600, top_for_step(i));
         settle_floor(window, started);
         floor.drags.push_back(now_ms() - started);
     }
@@ -319,7 +320,7 @@ struct SeenDrag {
 // Twenty steps of the lower bar, 10 pixels up each, as the screen shows them.
 SeenDrag seen_drag(const HostWindows& host) {
     HWND outer = find_gadget_window(host.main, L"VaneSplitter", 5);
-    const POINT grab = on_screen(outer, 100, client_size(host.panes[1]).cy + 2);
+    const POINT grab = on_screen(outer, 100, client_size(host.panes[1]).cy + kGrab);
     const POINT origin = on_screen(host.main, 0, 0);
     const SIZE client = client_size(host.main);
     const COLORREF grey = GetSysColor(COLOR_BTNFACE);
