@@ -8,16 +8,19 @@
 // add-on (a menu, a combo box's list) opens or closes over it. The last
 // happens without any message to the host, so the platform's out-of-context
 // window events are watched too; they cost nothing while nothing happens.
-// On each, every captured window is asked to draw itself again three
-// times: soon, so that a drag or a resize shows the add-ons moving with it;
-// once the host has settled, for a copy that came after the first; and
-// once more well after, for a copy later still, seen when "Split" was
-// activated just as its add-ons drew themselves (parts of a pane stayed
-// grey in one start in four without it).
+// On each, the captured windows are asked to draw themselves again three
+// times: soon, so that a drag or a resize shows the add-ons moving with it,
+// and then only what the host may have covered; once the host has settled,
+// for a copy that came after the first; and once more well after, for a
+// copy later still, seen when "Split" was activated just as its add-ons
+// drew themselves (parts of a pane stayed grey in one start in four
+// without it).
 // A pane that moves would carry that grey image along with it and show it
 // until its add-on had drawn itself again, so a pane is moved without
 // copying: the screen keeps the add-on's own picture until the add-on
 // repaints, which the move asks of it.
+// The host's own paints are shown one by one, so that the image shown is
+// only what each paint drew (a bar), never a rectangle spanning panes.
 // On Windows the platform composes child windows of other processes itself,
 // and nothing here runs.
 #include "host/slots.h"
@@ -63,17 +66,99 @@ bool is_pane(HWND window) {
 
 bool follow_armed = false;
 
-void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(window, timer);
-    if (timer == kFollowTimer) follow_armed = false;
-    for (int i = kFirstSlot; i <= kLastSlot; ++i)
-        if (HWND embedded = slot_table()[static_cast<std::size_t>(i)].window)
-            RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
+// What the host may have shown over the panes since the last follow pass,
+// in screen pixels: everything, or what its own paints drew and the panes
+// it moved.
+struct Covered {
+    bool everything = false;
+    HRGN area = CreateRectRgn(0, 0, 0, 0);
+};
+Covered covered;
+
+// Wine shows the host's image in rectangles widened to columns of this many
+// pixels, so a paint beside a pane shows the host's grey over its edge.
+constexpr int kShownColumn = 16;
+
+void combine_with(HRGN region, const RECT& area, int mode) {
+    HRGN other = CreateRectRgnIndirect(&area);
+    CombineRgn(region, region, other, mode);
+    DeleteObject(other);
 }
 
-void schedule_redraw() {
+void note_moved_pane(HWND pane, const WINDOWPOS& place) {
+    static POINT last[kLastSlot + 1]{};
+    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
+        if (pane != slot_table()[static_cast<std::size_t>(i)].container) continue;
+        POINT& at = last[i];
+        if (place.flags & SWP_NOMOVE || (at.x == place.x && at.y == place.y)) return;
+        at = {place.x, place.y};
+        RECT area{};
+        if (GetWindowRect(pane, &area)) combine_with(covered.area, area, RGN_OR);
+    }
+}
+
+// What a paint about to start may draw: its update region, less the
+// add-ons' windows, which the host never draws over (a pane clips its
+// children; a splitter draws only its bar).
+void note_paint(HWND window) {
+    static HRGN area = CreateRectRgn(0, 0, 0, 0);
+    if (GetUpdateRgn(window, area, FALSE) <= NULLREGION) return;
+    POINT origin{};
+    ClientToScreen(window, &origin);
+    OffsetRgn(area, origin.x, origin.y);
+    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
+        RECT embedded{};
+        if (GetWindowRect(slot_table()[static_cast<std::size_t>(i)].window, &embedded))
+            combine_with(area, embedded, RGN_DIFF);
+    }
+    CombineRgn(covered.area, covered.area, area, RGN_OR);
+}
+
+// The part of an embedded window that the host may have covered, in the
+// window's client pixels; false if none.
+bool covered_part(HWND embedded, RECT& part) {
+    RECT window{};
+    if (!GetWindowRect(embedded, &window)) return false;
+    part = window;
+    if (!covered.everything) {
+        RECT reach = window;
+        InflateRect(&reach, kShownColumn, 0);
+        HRGN nearby = CreateRectRgnIndirect(&reach);
+        RECT drawn{};
+        const bool near_any = CombineRgn(nearby, nearby, covered.area, RGN_AND) > NULLREGION &&
+                              GetRgnBox(nearby, &drawn) > NULLREGION;
+        DeleteObject(nearby);
+        if (!near_any) return false;
+        InflateRect(&drawn, kShownColumn, 0);
+        if (!IntersectRect(&part, &drawn, &window)) return false;
+    }
+    MapWindowPoints(nullptr, embedded, reinterpret_cast<POINT*>(&part), 2);
+    return true;
+}
+
+// The follow pass has each add-on draw again only what the host covered,
+// so that a drag does not have every add-on draw itself in full at each
+// step; the other two passes redraw them whole.
+void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(window, timer);
+    const bool following = timer == kFollowTimer;
+    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
+        HWND embedded = slot_table()[static_cast<std::size_t>(i)].window;
+        if (!embedded) continue;  // a null window would be the whole desktop
+        RECT part{};
+        if (!following) RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
+        else if (covered_part(embedded, part)) RedrawWindow(embedded, &part, nullptr, kRedrawFlags);
+    }
+    if (!following) return;
+    follow_armed = false;
+    covered.everything = false;
+    SetRectRgn(covered.area, 0, 0, 0, 0);
+}
+
+void schedule_redraw(bool everything) {
     HWND main = window_handle(kMainWindow);
     if (!main) return;
+    covered.everything = covered.everything || everything;
     // The follow timer is armed once, not restarted, so that it fires
     // during a continuous drag; the other two wait for a pause.
     if (!follow_armed) follow_armed = SetTimer(main, kFollowTimer, kFollowTime, redraw_embedded) != 0;
@@ -89,17 +174,47 @@ void CALLBACK note_window_event(HWINEVENTHOOK, DWORD event, HWND window, LONG ob
     if (object != OBJID_WINDOW || !window) return;
     const bool shown_or_hidden = event == EVENT_OBJECT_SHOW || event == EVENT_OBJECT_HIDE;
     if (shown_or_hidden && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
-    schedule_redraw();
+    schedule_redraw(true);
+}
+
+// Wine shows the host's image by the bounding rectangle of all that was
+// painted since it last showed it. Painted in one go, the lower bar and the
+// upper bar's grip make a rectangle over both upper panes, which then show
+// the host's grey until their add-ons draw again. Showing what is pending
+// before each paint keeps every paint to its own rectangle: GetAsyncKeyState
+// has Wine show it when no input is waiting.
+LRESULT CALLBACK show_before_paint(int code, WPARAM removed, LPARAM lparam) {
+    const MSG& message = *reinterpret_cast<const MSG*>(lparam);
+    if (code == HC_ACTION && removed == PM_REMOVE && message.message == WM_PAINT) {
+        GetAsyncKeyState(VK_LBUTTON);
+        note_paint(message.hwnd);
+        schedule_redraw(false);
+    }
+    return CallNextHookEx(nullptr, code, removed, lparam);
 }
 
 void watch_window_events() {
     static bool watching = false;
     if (watching) return;
     watching = true;
+    SetWindowsHookExW(WH_GETMESSAGE, show_before_paint, nullptr, GetCurrentThreadId());
     constexpr DWORD kFlags = WINEVENT_OUTOFCONTEXT;
     SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MENUPOPUPEND, nullptr, note_window_event,
                     0, 0, kFlags);
     SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE, nullptr, note_window_event, 0, 0, kFlags);
+}
+
+// Whether a message may have had Wine show the host's whole image. A child
+// of the host painting is noted with its own area as the paint is taken
+// from the queue, and a child sized or moved shows nothing by itself.
+bool shows_whole_image(HWND window, UINT message) {
+    if (window == window_handle(kMainWindow)) return true;
+    switch (message) {
+        case WM_PAINT: case WM_ERASEBKGND: case WM_NCPAINT: case WM_SIZE: case WM_WINDOWPOSCHANGED:
+            return false;
+        default:
+            return true;
+    }
 }
 
 }  // namespace
@@ -110,7 +225,10 @@ void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam) {
         reinterpret_cast<WINDOWPOS*>(lparam)->flags |= SWP_NOCOPYBITS;
     if (!may_cover_panes(message)) return;
     watch_window_events();
-    schedule_redraw();
+    // A pane moved without copying must be drawn again by its add-on.
+    if (message == WM_WINDOWPOSCHANGED && is_pane(window))
+        note_moved_pane(window, *reinterpret_cast<const WINDOWPOS*>(lparam));
+    schedule_redraw(shows_whole_image(window, message));
 }
 
 }  // namespace tessel::host
