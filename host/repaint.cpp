@@ -35,6 +35,7 @@ constexpr UINT_PTR kLateTimer = 0x7E57;
 constexpr UINT kFollowTime = 15;   // ms: at most this often while things move
 constexpr UINT kSettleTime = 100;  // ms after the host's last trigger
 constexpr UINT kLateTime = 500;    // ms after the host's last trigger
+constexpr DWORD kRestartGrain = 5;  // ms: the two above may come this much early
 constexpr UINT kRedrawFlags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN;
 
 bool on_wine() {
@@ -162,6 +163,12 @@ void schedule_redraw(bool everything) {
     // The follow timer is armed once, not restarted, so that it fires
     // during a continuous drag; the other two wait for a pause.
     if (!follow_armed) follow_armed = SetTimer(main, kFollowTimer, kFollowTime, redraw_embedded) != 0;
+    // Restarted at most once a few milliseconds: a step of a drag brings
+    // dozens of triggers, and each restart is a round trip to Wine's server.
+    static DWORD restarted = 0;
+    const DWORD now = GetTickCount();
+    if (now - restarted < kRestartGrain) return;
+    restarted = now;
     SetTimer(main, kSettleTimer, kSettleTime, redraw_embedded);  // restarts it
     SetTimer(main, kLateTimer, kLateTime, redraw_embedded);
 }

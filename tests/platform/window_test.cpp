@@ -117,6 +117,32 @@ TEST_F(WindowTest, ReusingANumberClosesTheOldWindowWithEverythingItHeld) {
     EXPECT_EQ(find_window_record(0)->background_color, kNoColor);
 }
 
+// The background leaves out the children that are shown, not hidden ones.
+TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
+    HWND window = as_window(open_window(0, 10, 10, 100, 100, L"fill", 0));
+    ASSERT_NE(window, nullptr);
+    const auto child = [&](DWORD shown, int x) {
+        return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | shown, x, 10, 20, 20, window, nullptr,
+                               nullptr, nullptr);
+    };
+    child(WS_VISIBLE, 10);
+    child(0, 50);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    paint_window_background(dc, window, red);
+    EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));    // the shown child's place: left alone
+    EXPECT_EQ(GetPixel(dc, 60, 20), RGB(255, 0, 0));  // the hidden child's: filled
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteObject(red);
+    DeleteDC(dc);
+}
+
 TEST_F(WindowTest, NumbersThatNameNoWindowDoNothing) {
     EXPECT_EQ(window_handle(3), nullptr);
     EXPECT_EQ(window_handle(0x7FFF1234), nullptr);

@@ -129,7 +129,11 @@ int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
     HRGN saved = CreateRectRgnIndirect(&client);
     const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child) || left_in_fill(child)) continue;
+        // The child's own style: the window being painted is shown, and
+        // IsWindowVisible would ask every ancestor, each a round trip to
+        // Wine's server when the window is embedded in another process.
+        const bool shown = (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (!shown || left_in_fill(child)) continue;
         cut_out_child(dc, window, child);
     }
     FillRect(dc, &client, brush);

@@ -1,5 +1,7 @@
 #include "toolkit/forms/menus.h"
 
+#include "toolkit/window/property_memo.h"
+
 namespace tessel {
 namespace {
 
@@ -46,21 +48,26 @@ void forget_menus_of(HWND window) {
     }
 }
 
+PropertyMemo<WNDPROC>& menu_callbacks() {
+    thread_local PropertyMemo<WNDPROC> memo(kMenuCallbackProperty);
+    return memo;
+}
+
 LRESULT CALLBACK menu_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kMenuCallbackProperty));
+    const WNDPROC previous = menu_callbacks().get(window);
     if (message == WM_NCDESTROY) {
         forget_menus_of(window);
-        RemovePropW(window, kMenuCallbackProperty);
+        menu_callbacks().remove(window);
     }
     return previous ? CallWindowProcW(previous, window, message, wparam, lparam)
                     : DefWindowProcW(window, message, wparam, lparam);
 }
 
 void hook_window(HWND window) {
-    if (!window || GetPropW(window, kMenuCallbackProperty)) return;
+    if (!window || menu_callbacks().get(window)) return;
     const LONG_PTR previous = SetWindowLongPtrW(window, GWLP_WNDPROC,
                                                 reinterpret_cast<LONG_PTR>(menu_window_procedure));
-    SetPropW(window, kMenuCallbackProperty, reinterpret_cast<HANDLE>(previous));
+    menu_callbacks().set(window, reinterpret_cast<WNDPROC>(previous));
 }
 
 // Attaches the bar on its first entry, redraws it on later ones.

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "toolkit/window/property_memo.h"
+
 namespace tessel {
 namespace {
 
@@ -34,9 +36,12 @@ const wchar_t* saved_list_property() {
     return name;
 }
 
-SavedGadgetList* saved_list_of(HWND window) {
-    return static_cast<SavedGadgetList*>(GetPropW(window, saved_list_property()));
+PropertyMemo<SavedGadgetList*>& saved_lists() {
+    thread_local PropertyMemo<SavedGadgetList*> memo(saved_list_property());
+    return memo;
 }
+
+SavedGadgetList* saved_list_of(HWND window) { return saved_lists().get(window); }
 
 HWND* allocate_stack(int capacity) {
     return static_cast<HWND*>(std::calloc(static_cast<std::size_t>(capacity), sizeof(HWND)));
@@ -61,7 +66,7 @@ LRESULT CALLBACK list_clean_up_procedure(HWND window, UINT message, WPARAM wpara
         }
         std::free(saved->saved_stack);
         std::free(saved);
-        RemovePropW(window, saved_list_property());
+        saved_lists().remove(window);
     }
     return result;
 }
@@ -99,7 +104,7 @@ void begin_list(HWND window) {
     auto* saved = static_cast<SavedGadgetList*>(std::calloc(1, sizeof(SavedGadgetList)));
     if (!saved) return;
     saved->window = window;
-    SetPropW(window, saved_list_property(), saved);
+    saved_lists().set(window, saved);
     saved->previous_procedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_clean_up_procedure)));
 }
