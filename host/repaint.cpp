@@ -67,14 +67,25 @@ bool is_pane(HWND window) {
 
 bool follow_armed = false;
 
-// What the host may have shown over the panes since the last follow pass,
-// in screen pixels: everything, or what its own paints drew and the panes
-// it moved.
+// What the host may have shown over the panes since it last had them
+// drawn: everything, or what its own paints drew (in screen pixels), and
+// which panes it moved.
 struct Covered {
     bool everything = false;
+    bool moved[kLastSlot + 1] = {};
     HRGN area = CreateRectRgn(0, 0, 0, 0);
 };
 Covered covered;
+
+// Posted to the host's own thread as a paint starts: taken from the queue
+// once the paint is done, when what it drew can be shown and the add-ons
+// asked to draw over it at once, not a follow period later.
+constexpr UINT kShownMessage = WM_APP + 0x3E57;
+bool shown_posted = false;
+
+void post_shown() {
+    if (!shown_posted) shown_posted = PostThreadMessageW(GetCurrentThreadId(), kShownMessage, 0, 0) != 0;
+}
 
 // Wine shows the host's image in rectangles widened to columns of this many
 // pixels, so a paint beside a pane shows the host's grey over its edge.
@@ -93,8 +104,7 @@ void note_moved_pane(HWND pane, const WINDOWPOS& place) {
         POINT& at = last[i];
         if (place.flags & SWP_NOMOVE || (at.x == place.x && at.y == place.y)) return;
         at = {place.x, place.y};
-        RECT area{};
-        if (GetWindowRect(pane, &area)) combine_with(covered.area, area, RGN_OR);
+        covered.moved[i] = true;
     }
 }
 
@@ -137,23 +147,35 @@ bool covered_part(HWND embedded, RECT& part) {
     return true;
 }
 
-// The follow pass has each add-on draw again only what the host covered,
-// so that a drag does not have every add-on draw itself in full at each
-// step; the other two passes redraw them whole.
-void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(window, timer);
-    const bool following = timer == kFollowTimer;
+// Each add-on draws again what the host covered, and only that, so that a
+// drag does not have every add-on draw itself in full at each step. A
+// moved pane is drawn whole, and only by the follow pass, so that a fast
+// drag has its add-on draw at most once a period.
+void redraw_covered(bool moved_too) {
     for (int i = kFirstSlot; i <= kLastSlot; ++i) {
         HWND embedded = slot_table()[static_cast<std::size_t>(i)].window;
-        if (!embedded) continue;  // a null window would be the whole desktop
         RECT part{};
-        if (!following) RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
+        if (!embedded) continue;
+        if (moved_too && covered.moved[i]) RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);
         else if (covered_part(embedded, part)) RedrawWindow(embedded, &part, nullptr, kRedrawFlags);
+        if (moved_too) covered.moved[i] = false;
     }
-    if (!following) return;
-    follow_armed = false;
     covered.everything = false;
     SetRectRgn(covered.area, 0, 0, 0, 0);
+}
+
+// The follow pass redraws what was covered; the other two redraw every
+// add-on whole.
+void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(window, timer);
+    if (timer == kFollowTimer) {
+        follow_armed = false;
+        redraw_covered(true);
+        return;
+    }
+    for (int i = kFirstSlot; i <= kLastSlot; ++i)
+        if (HWND embedded = slot_table()[static_cast<std::size_t>(i)].window)
+            RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
 }
 
 void schedule_redraw(bool everything) {
@@ -190,12 +212,25 @@ void CALLBACK note_window_event(HWINEVENTHOOK, DWORD event, HWND window, LONG ob
 // the host's grey until their add-ons draw again. Showing what is pending
 // before each paint keeps every paint to its own rectangle: GetAsyncKeyState
 // has Wine show it when no input is waiting.
+void show_pending() {
+    // Twice: the first call may find input waiting, and only handle it.
+    GetAsyncKeyState(VK_LBUTTON);
+    GetAsyncKeyState(VK_LBUTTON);
+}
+
 LRESULT CALLBACK show_before_paint(int code, WPARAM removed, LPARAM lparam) {
-    const MSG& message = *reinterpret_cast<const MSG*>(lparam);
-    if (code == HC_ACTION && removed == PM_REMOVE && message.message == WM_PAINT) {
-        GetAsyncKeyState(VK_LBUTTON);
+    MSG& message = *reinterpret_cast<MSG*>(lparam);
+    if (code != HC_ACTION || removed != PM_REMOVE) return CallNextHookEx(nullptr, code, removed, lparam);
+    if (message.message == WM_PAINT) {
+        show_pending();
         note_paint(message.hwnd);
         schedule_redraw(false);
+        post_shown();
+    } else if (message.message == kShownMessage && !message.hwnd) {
+        message.message = WM_NULL;  // ours alone
+        shown_posted = false;
+        show_pending();
+        if (!covered.everything) redraw_covered(false);  // else the follow pass does it all
     }
     return CallNextHookEx(nullptr, code, removed, lparam);
 }
