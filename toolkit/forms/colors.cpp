@@ -42,7 +42,7 @@ public:
 // Kinds that draw their own background over the fill: combo boxes, and
 // three kinds of other toolkits sharing these codes.
 bool left_in_fill(HWND child) {
-    if (GadgetRecord* gadget = gadget_of_window(child)) {
+    if (GadgetRecord* gadget = registered_gadget(child)) {
         const int code = gadget->ops->type_code;
         if (code == 2 || code == 7 || code == kComboBoxKind || code == 9) return true;
     }

@@ -110,6 +110,10 @@ HWND gadget_handle(ObjectId number);
 // The record of a native window that is a live gadget of this program.
 GadgetRecord* gadget_of_window(HWND window);
 bool carries_gadget_id(HWND window);
+// The same by the registry alone, as the gadget's own subclass procedure
+// finds it, reading no window property: for paths taken on every message,
+// where under Wine each property read is a round trip to its server.
+GadgetRecord* registered_gadget(HWND window);
 
 // The creation protocol, steps 3 to 6: the native control in the current
 // gadget list, then the reserved record. Null (and no record) on failure.

@@ -122,20 +122,25 @@ HWND gadget_handle(ObjectId number) {
     return record ? record->handle : nullptr;
 }
 
-GadgetRecord* gadget_of_window(HWND window) {
+GadgetRecord* registered_gadget(HWND window) {
     if (!window) return nullptr;
     const LONG_PTR id = GetWindowLongPtrW(window, GWLP_ID);
-    if (id == kTornDown) return nullptr;
-    GadgetRecord* record = find_gadget(id);
+    GadgetRecord* record = id == kTornDown ? nullptr : find_gadget(id);
+    return record && record->handle == window ? record : nullptr;
+}
+
+GadgetRecord* gadget_of_window(HWND window) {
+    GadgetRecord* record = registered_gadget(window);
     // The record naming this very window proves the identity; the property
     // is checked too so that a foreign control with a matching id is not
     // taken for a gadget.
-    if (!record || record->handle != window) return nullptr;
-    return reinterpret_cast<LONG_PTR>(GetPropW(window, kGadgetIdProperty)) == id ? record
-                                                                                  : nullptr;
+    if (!record) return nullptr;
+    const LONG_PTR id = GetWindowLongPtrW(window, GWLP_ID);
+    return reinterpret_cast<LONG_PTR>(GetPropW(window, kGadgetIdProperty)) == id ? record : nullptr;
 }
 
 bool carries_gadget_id(HWND window) { return gadget_of_window(window) != nullptr; }
+
 
 HWND create_gadget_window(const GadgetWindow& request) {
     return CreateWindowExW(request.extended_style, request.class_name, request.text ? request.text : L"",
@@ -285,14 +290,17 @@ Color gadget_color(ObjectId gadget, int kind) {
 
 LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
                               LPARAM lparam) {
-    GadgetRecord* record = gadget_of_window(control);
+    GadgetRecord* record = registered_gadget(control);
     if (!record || !record->ops->message_hook) return kNotHandled;
     return record->ops->message_hook(record, parent, message, wparam, lparam);
 }
 
 ObjectId containing_window_number(HWND window) {
-    for (HWND walk = window; walk; walk = GetParent(walk))
-        if (GetPropW(walk, kWindowIdProperty)) return window_number_of(walk);
+    for (HWND walk = window; walk; walk = GetParent(walk)) {
+        if (registered_gadget(walk)) continue;  // a gadget never carries a window's number
+        if (auto property = reinterpret_cast<std::intptr_t>(GetPropW(walk, kWindowIdProperty)))
+            return window_number_from(property);
+    }
     return kAllocateNumber;
 }
 

@@ -31,7 +31,7 @@ SplitterData* data_of(GadgetRecord* record) {
 }
 
 SplitterData* data_of_window(HWND splitter) {
-    GadgetRecord* record = gadget_of_window(splitter);
+    GadgetRecord* record = registered_gadget(splitter);  // on every message
     return record ? data_of(record) : nullptr;
 }
 

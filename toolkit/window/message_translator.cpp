@@ -210,6 +210,7 @@ ToolkitWindow find_toolkit_window(HWND window) {
     HWND found = window;
     std::intptr_t property = 0;
     for (; found; found = GetParent(found)) {
+        if (registered_gadget(found)) continue;  // a gadget never carries a window's number
         property = reinterpret_cast<std::intptr_t>(GetPropW(found, kWindowIdProperty));
         if (property) break;
     }
