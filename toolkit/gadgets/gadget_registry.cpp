@@ -43,12 +43,18 @@ void tear_down_gadget(HWND control, ObjectId number, GadgetRecord* record) {
     if (ObjectTable* table = table_pointer()) release_object(*table, number);
 }
 
+// The live gadget whose record names this window, and its number.
+GadgetRecord* recorded_gadget(HWND window, LONG_PTR& id) {
+    id = window ? GetWindowLongPtrW(window, GWLP_ID) : kTornDown;
+    GadgetRecord* record = id == kTornDown ? nullptr : find_gadget(id);
+    return record && record->handle == window ? record : nullptr;
+}
+
 LRESULT CALLBACK gadget_subclass_procedure(HWND control, UINT message, WPARAM wparam,
                                            LPARAM lparam) {
-    const LONG_PTR id = GetWindowLongPtrW(control, GWLP_ID);
-    GadgetRecord* record = id == kTornDown ? nullptr : find_gadget(id);
-    if (!record || record->handle != control)
-        return DefWindowProcW(control, message, wparam, lparam);
+    LONG_PTR id = kTornDown;
+    GadgetRecord* record = recorded_gadget(control, id);
+    if (!record) return DefWindowProcW(control, message, wparam, lparam);
     const LRESULT result =
         CallWindowProcW(record->previous_procedure, control, message, wparam, lparam);
     if (message == WM_NCDESTROY) tear_down_gadget(control, id, record);
@@ -123,19 +129,17 @@ HWND gadget_handle(ObjectId number) {
 }
 
 GadgetRecord* registered_gadget(HWND window) {
-    if (!window) return nullptr;
-    const LONG_PTR id = GetWindowLongPtrW(window, GWLP_ID);
-    GadgetRecord* record = id == kTornDown ? nullptr : find_gadget(id);
-    return record && record->handle == window ? record : nullptr;
+    LONG_PTR id = kTornDown;
+    return recorded_gadget(window, id);
 }
 
 GadgetRecord* gadget_of_window(HWND window) {
-    GadgetRecord* record = registered_gadget(window);
+    LONG_PTR id = kTornDown;
+    GadgetRecord* record = recorded_gadget(window, id);
     // The record naming this very window proves the identity; the property
     // is checked too so that a foreign control with a matching id is not
     // taken for a gadget.
     if (!record) return nullptr;
-    const LONG_PTR id = GetWindowLongPtrW(window, GWLP_ID);
     return reinterpret_cast<LONG_PTR>(GetPropW(window, kGadgetIdProperty)) == id ? record : nullptr;
 }
 
