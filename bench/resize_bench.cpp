@@ -442,7 +442,12 @@ int wmain() {
     std::printf("drag as seen on the screen, %d steps of 10 px\n", complete.seen.steps);
     print_row("until every pane is drawn again, median ms", complete.seen.median, bare.seen.median);
     print_row("  worst ms", complete.seen.worst, bare.seen.worst);
-    print_row("ratio (median / bare median)", complete.seen.median / bare.seen.median, 1.0);
+    // A step whose panes never went missing counts 0 ms, so the bare median
+    // may be 0, and then there is no ratio to give.
+    if (bare.seen.median > 0)
+        print_row("ratio (median / bare median)", complete.seen.median / bare.seen.median, 1.0);
+    else
+        std::printf("ratio (median / bare median): none, most bare steps never went missing\n");
     print_row("screen samples over 5% undrawn, %",
               100.0 * static_cast<double>(complete.seen.undrawn) / static_cast<double>(complete.seen.samples),
               100.0 * static_cast<double>(bare.seen.undrawn) / static_cast<double>(bare.seen.samples));
