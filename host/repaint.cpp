@@ -59,10 +59,11 @@ bool may_cover_panes(UINT message) {
     }
 }
 
-bool is_pane(HWND window) {
+// The slot whose pane this window is, or 0.
+int pane_slot(HWND window) {
     for (int i = kFirstSlot; i <= kLastSlot; ++i)
-        if (window == slot_table()[static_cast<std::size_t>(i)].container) return true;
-    return false;
+        if (window == slot_table()[static_cast<std::size_t>(i)].container) return i;
+    return 0;
 }
 
 bool follow_armed = false;
@@ -97,15 +98,12 @@ void combine_with(HRGN region, const RECT& area, int mode) {
     DeleteObject(other);
 }
 
-void note_moved_pane(HWND pane, const WINDOWPOS& place) {
+void note_moved_pane(int slot, const WINDOWPOS& place) {
     static POINT last[kLastSlot + 1]{};
-    for (int i = kFirstSlot; i <= kLastSlot; ++i) {
-        if (pane != slot_table()[static_cast<std::size_t>(i)].container) continue;
-        POINT& at = last[i];
-        if (place.flags & SWP_NOMOVE || (at.x == place.x && at.y == place.y)) return;
-        at = {place.x, place.y};
-        covered.moved[i] = true;
-    }
+    POINT& at = last[slot];
+    if (place.flags & SWP_NOMOVE || (at.x == place.x && at.y == place.y)) return;
+    at = {place.x, place.y};
+    covered.moved[slot] = true;
 }
 
 // What a paint about to start may draw: its update region, less the
@@ -263,13 +261,14 @@ bool shows_whole_image(HWND window, UINT message) {
 
 void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam) {
     if (!on_wine()) return;
-    if (message == WM_WINDOWPOSCHANGING && is_pane(window))
+    const int pane = pane_slot(window);
+    if (message == WM_WINDOWPOSCHANGING && pane)
         reinterpret_cast<WINDOWPOS*>(lparam)->flags |= SWP_NOCOPYBITS;
     if (!may_cover_panes(message)) return;
     watch_window_events();
     // A pane moved without copying must be drawn again by its add-on.
-    if (message == WM_WINDOWPOSCHANGED && is_pane(window))
-        note_moved_pane(window, *reinterpret_cast<const WINDOWPOS*>(lparam));
+    if (message == WM_WINDOWPOSCHANGED && pane)
+        note_moved_pane(pane, *reinterpret_cast<const WINDOWPOS*>(lparam));
     schedule_redraw(shows_whole_image(window, message));
 }
 

@@ -168,6 +168,9 @@ LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wp
                               LPARAM lparam);
 
 // The toolkit window that contains a gadget's window, as an event window.
+// The nearest window from this one up that carries a toolkit window's
+// number (its property value in `property`), or null.
+HWND window_carrying_number(HWND window, std::intptr_t& property);
 ObjectId containing_window_number(HWND window);
 
 void start_gadget_component();

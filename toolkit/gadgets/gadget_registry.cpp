@@ -299,13 +299,20 @@ LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wp
     return record->ops->message_hook(record, parent, message, wparam, lparam);
 }
 
-ObjectId containing_window_number(HWND window) {
+HWND window_carrying_number(HWND window, std::intptr_t& property) {
+    property = 0;
     for (HWND walk = window; walk; walk = GetParent(walk)) {
         if (registered_gadget(walk)) continue;  // a gadget never carries a window's number
-        if (auto property = reinterpret_cast<std::intptr_t>(GetPropW(walk, kWindowIdProperty)))
-            return window_number_from(property);
+        property = reinterpret_cast<std::intptr_t>(GetPropW(walk, kWindowIdProperty));
+        if (property) return walk;
     }
-    return kAllocateNumber;
+    return nullptr;
+}
+
+ObjectId containing_window_number(HWND window) {
+    std::intptr_t property = 0;
+    window_carrying_number(window, property);
+    return window_number_from(property);
 }
 
 void start_gadget_component() {

@@ -207,13 +207,8 @@ constexpr std::array kRoutes{
 }  // namespace
 
 ToolkitWindow find_toolkit_window(HWND window) {
-    HWND found = window;
     std::intptr_t property = 0;
-    for (; found; found = GetParent(found)) {
-        if (registered_gadget(found)) continue;  // a gadget never carries a window's number
-        property = reinterpret_cast<std::intptr_t>(GetPropW(found, kWindowIdProperty));
-        if (property) break;
-    }
+    HWND found = window_carrying_number(window, property);
     if (!found) return {nullptr, kAllocateNumber, nullptr};
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(found, GWLP_HINSTANCE));
     if (instance != GetModuleHandleW(nullptr)) return {nullptr, kAllocateNumber, nullptr};
