@@ -127,6 +127,7 @@ TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
     };
     child(WS_VISIBLE, 10);
     child(0, 50);
+    child(WS_VISIBLE, 75);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -137,6 +138,7 @@ TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
     paint_window_background(dc, window, red);
     EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));    // the shown child's place: left alone
     EXPECT_EQ(GetPixel(dc, 60, 20), RGB(255, 0, 0));  // the hidden child's: filled
+    EXPECT_EQ(GetPixel(dc, 85, 20), RGB(0, 0, 0));    // every shown child is mapped
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteObject(red);

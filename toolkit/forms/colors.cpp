@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "toolkit/gadgets/gadget.h"
 #include "toolkit/window/window.h"
@@ -51,14 +53,33 @@ bool left_in_fill(HWND child) {
     return _wcsicmp(name, L"ToolbarWindow32") == 0;
 }
 
-void cut_out_child(HDC dc, HWND window, HWND child) {
-    RECT area{};
-    GetWindowRect(child, &area);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
+void cut_out(HDC dc, const RECT& area) {
     if (HRGN region = CreateRectRgnIndirect(&area)) {
         ExtSelectClipRgn(dc, region, RGN_DIFF);
         DeleteObject(region);
     }
+}
+
+// The shown children the fill leaves out, in the window's client pixels.
+// Their rectangles are mapped in one call, not one per child: for a window
+// embedded in another process each mapping is a round trip to Wine's server.
+std::vector<RECT> children_cut_out(HWND window) {
+    std::vector<RECT> areas;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        // The child's own style: the window being painted is shown, and
+        // IsWindowVisible would ask every ancestor, each a round trip too.
+        const bool shown = (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0;
+        RECT area{};
+        if (shown && !left_in_fill(child) && GetWindowRect(child, &area)) areas.push_back(area);
+    }
+    if (areas.empty()) return areas;
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(areas.data()),
+                    static_cast<UINT>(areas.size() * 2));
+    // A mirrored window's points come back right to left, and only a
+    // single rectangle is put back in order by the mapping.
+    for (RECT& area : areas)
+        if (area.left > area.right) std::swap(area.left, area.right);
+    return areas;
 }
 
 }  // namespace
@@ -128,14 +149,7 @@ int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
     GetClientRect(window, &client);
     HRGN saved = CreateRectRgnIndirect(&client);
     const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        // The child's own style: the window being painted is shown, and
-        // IsWindowVisible would ask every ancestor, each a round trip to
-        // Wine's server when the window is embedded in another process.
-        const bool shown = (GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) != 0;
-        if (!shown || left_in_fill(child)) continue;
-        cut_out_child(dc, window, child);
-    }
+    for (const RECT& area : children_cut_out(window)) cut_out(dc, area);
     FillRect(dc, &client, brush);
     SelectClipRgn(dc, had_clip ? saved : nullptr);
     if (saved) DeleteObject(saved);

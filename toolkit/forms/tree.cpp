@@ -550,7 +550,8 @@ LRESULT on_space(HWND control, GadgetRecord* r, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT CALLBACK tree_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
-    GadgetRecord* r = gadget_of_window(control);
+    // The record is looked up only where it is needed: under Wine its check
+    // is a round trip to the server, and every message comes through here.
     switch (message) {
         case kClickDone:
             notify_gadget_event(control, kEventLeftClick);
@@ -563,10 +564,12 @@ LRESULT CALLBACK tree_procedure(HWND control, UINT message, WPARAM wparam, LPARA
             break;
         }
         case WM_LBUTTONDOWN:
-            if (r && has_check_boxes(control)) return on_state_icon_click(control, r, wparam, lparam);
+            if (!has_check_boxes(control)) break;
+            if (GadgetRecord* r = gadget_of_window(control)) return on_state_icon_click(control, r, wparam, lparam);
             break;
         case WM_KEYDOWN:
-            if (r && wparam == VK_SPACE && has_check_boxes(control)) return on_space(control, r, wparam, lparam);
+            if (wparam != VK_SPACE || !has_check_boxes(control)) break;
+            if (GadgetRecord* r = gadget_of_window(control)) return on_space(control, r, wparam, lparam);
             break;
         default:
             break;

@@ -303,7 +303,7 @@ HWND window_carrying_number(HWND window, std::intptr_t& property) {
     property = 0;
     for (HWND walk = window; walk; walk = GetParent(walk)) {
         if (registered_gadget(walk)) continue;  // a gadget never carries a window's number
-        property = reinterpret_cast<std::intptr_t>(GetPropW(walk, kWindowIdProperty));
+        property = window_id_property(walk);
         if (property) return walk;
     }
     return nullptr;

@@ -37,7 +37,7 @@ bool control_takes_tab(HWND control) {
 }
 
 WindowRecord* record_of_active(HWND active) {
-    if (!active || !GetPropW(active, kWindowIdProperty)) return nullptr;
+    if (!active || !window_id_property(active)) return nullptr;
     DWORD process = 0;
     GetWindowThreadProcessId(active, &process);
     if (process != GetCurrentProcessId()) return nullptr;

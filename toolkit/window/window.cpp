@@ -10,6 +10,7 @@
 #include "toolkit/window/callback.h"
 #include "toolkit/window/dpi.h"
 #include "toolkit/window/event_pump.h"
+#include "toolkit/window/property_memo.h"
 #include "toolkit/toolkit.h"
 
 namespace tessel {
@@ -37,6 +38,12 @@ WindowState& state() {
 }
 
 HINSTANCE module_instance() { return GetModuleHandleW(nullptr); }
+
+// Read for every message, on the walk up to the window that owns it.
+PropertyMemo<std::intptr_t>& window_ids() {
+    thread_local PropertyMemo<std::intptr_t> memo(kWindowIdProperty);
+    return memo;
+}
 
 void class_name_for(ObjectId number, wchar_t (&name)[48]) {
     std::swprintf(name, 48, L"WindowClass_%lld", static_cast<long long>(number));
@@ -151,9 +158,9 @@ HWND window_handle(ObjectId number) {
     return record ? record->handle : nullptr;
 }
 
-ObjectId window_number_of(HWND window) {
-    return window_number_from(reinterpret_cast<std::intptr_t>(GetPropW(window, kWindowIdProperty)));
-}
+std::intptr_t window_id_property(HWND window) { return window_ids().get(window); }
+
+ObjectId window_number_of(HWND window) { return window_number_from(window_id_property(window)); }
 
 std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
                           const wchar_t* title, unsigned flags) {
@@ -200,7 +207,7 @@ std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
 
     record->handle = window;
     record->ready = 0;
-    SetPropW(window, kWindowIdProperty, reinterpret_cast<HANDLE>(number + 1));
+    window_ids().set(window, number + 1);
     place_window(window, flags, !platform_placement, place_x, place_y, style.style);
     if (!style.hidden) ShowWindow(window, show_command(style.style, style.no_activate));
     record->minimized_or_maximized = (style.style & (WS_MAXIMIZE | WS_MINIMIZE)) ? 1 : 0;
@@ -241,7 +248,7 @@ LRESULT clean_up_window(HWND window) {
     if (number == kAllocateNumber) return 1;
     unbind_window_handlers(number);
     RemovePropW(window, kFocusProperty);
-    RemovePropW(window, kWindowIdProperty);
+    window_ids().remove(window);
     if (RemovePropW(window, kDropAcceptProperty)) RevokeDragDrop(window);
 
     if (WindowRecord* record = find_window_record(number)) {

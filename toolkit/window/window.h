@@ -58,6 +58,8 @@ ObjectTable* window_table();
 WindowRecord* find_window_record(ObjectId number);
 // The number a toolkit window of this process carries, or -1.
 ObjectId window_number_of(HWND window);
+// The window's kWindowIdProperty, remembered for windows of this thread.
+std::intptr_t window_id_property(HWND window);
 // The number that a value of kWindowIdProperty stands for; none for 0.
 constexpr ObjectId window_number_from(std::intptr_t property) {
     return property ? property - 1 : kAllocateNumber;
