@@ -111,6 +111,14 @@ void send_mouse(DWORD flags, POINT at) {
     SendInput(1, &input, sizeof input);
 }
 
+// The pointer out of every window measured: a window moved or sized under
+// it has its program handle mouse moves, and where it rests would otherwise
+// decide which program pays for them.
+void park_pointer() {
+    send_mouse(0, {GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1});
+    Sleep(50);
+}
+
 POINT on_screen(HWND window, int x, int y) {
     POINT at{x, y};
     ClientToScreen(window, &at);
@@ -278,6 +286,7 @@ Floor measure_floor(const std::wstring& guest_folder = L"") {
     resize_client(window, {800, 600});
     Sleep(300);  // let the guests settle
     pump_all();
+    park_pointer();
     Floor floor;
     for (int i = 0; i < kResizes; ++i) {
         const double started = now_ms();
@@ -363,9 +372,11 @@ Figures measure(const std::wstring& folder) {
     }
     const HostWindows host = host_windows(main);
     Sleep(300);  // let start-up settle
+    park_pointer();
     figures.resizes = host_resizes(host);
     figures.resize_baseline = bare_placements(host, kResizes);
     figures.drags = drag_steps(host);
+    park_pointer();
     figures.drag_baseline = bare_placements(host, kDragSteps);
     resize_client(main, {800, 600});
     Sleep(300);
