@@ -125,7 +125,7 @@ TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
         return CreateWindowExW(0, L"STATIC", L"", WS_CHILD | shown, x, 10, 20, 20, window, nullptr,
                                nullptr, nullptr);
     };
-    child(WS_VISIBLE, 10);
+    HWND first = child(WS_VISIBLE, 10);
     child(0, 50);
     child(WS_VISIBLE, 75);
     BITMAPINFO info{};
@@ -139,6 +139,13 @@ TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
     EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));    // the shown child's place: left alone
     EXPECT_EQ(GetPixel(dc, 60, 20), RGB(255, 0, 0));  // the hidden child's: filled
     EXPECT_EQ(GetPixel(dc, 85, 20), RGB(0, 0, 0));    // every shown child is mapped
+    // A child's own DC moved to the window's coordinates, as a child asks
+    // for what lies behind it: filled whole, its own place too.
+    HDC child_dc = GetDC(first);
+    SetViewportOrgEx(child_dc, -10, -10, nullptr);
+    paint_window_background(child_dc, window, red);
+    EXPECT_EQ(GetPixel(child_dc, 25, 25), RGB(255, 0, 0));
+    ReleaseDC(first, child_dc);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteObject(red);

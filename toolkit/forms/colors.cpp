@@ -82,6 +82,15 @@ std::vector<RECT> children_cut_out(HWND window) {
     return areas;
 }
 
+// A child drawing what lies behind it (a themed button's corners) hands
+// the window its own DC, moved to the window's coordinates. The cut-outs
+// would be taken in the child's pixels there, and the child's own place is
+// exactly what it asks for, so such a DC is filled whole.
+bool is_childs_dc(HDC dc, HWND window) {
+    HWND owner = WindowFromDC(dc);
+    return owner && owner != window;
+}
+
 }  // namespace
 
 void start_brush_cache() {
@@ -149,7 +158,8 @@ int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
     GetClientRect(window, &client);
     HRGN saved = CreateRectRgnIndirect(&client);
     const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
-    for (const RECT& area : children_cut_out(window)) cut_out(dc, area);
+    if (!is_childs_dc(dc, window))
+        for (const RECT& area : children_cut_out(window)) cut_out(dc, area);
     FillRect(dc, &client, brush);
     SelectClipRgn(dc, had_clip ? saved : nullptr);
     if (saved) DeleteObject(saved);
