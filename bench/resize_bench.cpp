@@ -438,6 +438,10 @@ int wmain() {
     print_row("floor: moving 3 own children, median ms", median(floor.drags), median(floor.drags));
     print_row("ratio (step / floor, medians)", median(complete.drags) / median(floor.drags),
               median(bare.drags) / median(floor.drags));
+    print_row("  its bar dragged by the same real input, ms", median(floor.input_drags),
+              median(floor.input_drags));
+    print_row("ratio (step / that drag, medians)", median(complete.drags) / median(floor.input_drags),
+              median(bare.drags) / median(floor.input_drags));
     print_row("floor: same, add-ons of 3 processes, ms", median(complete_guests.drags),
               median(bare_guests.drags));
     print_row("ratio (step / that floor, medians)", median(complete.drags) / median(complete_guests.drags),
