@@ -86,7 +86,7 @@ std::vector<RECT> children_cut_out(HWND window) {
 // the window its own DC, moved to the window's coordinates. The cut-outs
 // would be taken in the child's pixels there, and the child's own place is
 // exactly what it asks for, so such a DC is filled whole.
-bool is_childs_dc(HDC dc, HWND window) {
+bool is_other_windows_dc(HDC dc, HWND window) {
     HWND owner = WindowFromDC(dc);
     return owner && owner != window;
 }
@@ -158,7 +158,7 @@ int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
     GetClientRect(window, &client);
     HRGN saved = CreateRectRgnIndirect(&client);
     const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
-    if (!is_childs_dc(dc, window))
+    if (!is_other_windows_dc(dc, window))
         for (const RECT& area : children_cut_out(window)) cut_out(dc, area);
     FillRect(dc, &client, brush);
     SelectClipRgn(dc, had_clip ? saved : nullptr);
