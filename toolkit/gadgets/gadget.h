@@ -167,10 +167,10 @@ void resize_gadget_window(GadgetRecord* record, int x, int y, int width, int hei
 LRESULT dispatch_message_hook(HWND control, HWND parent, UINT message, WPARAM wparam,
                               LPARAM lparam);
 
-// The toolkit window that contains a gadget's window, as an event window.
 // The nearest window from this one up that carries a toolkit window's
 // number (its property value in `property`), or null.
 HWND window_carrying_number(HWND window, std::intptr_t& property);
+// The toolkit window that contains a gadget's window, as an event window.
 ObjectId containing_window_number(HWND window);
 
 void start_gadget_component();

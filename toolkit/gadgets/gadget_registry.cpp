@@ -145,7 +145,6 @@ GadgetRecord* gadget_of_window(HWND window) {
 
 bool carries_gadget_id(HWND window) { return gadget_of_window(window) != nullptr; }
 
-
 HWND create_gadget_window(const GadgetWindow& request) {
     return CreateWindowExW(request.extended_style, request.class_name, request.text ? request.text : L"",
                            request.style | kChildVisible, scale_x(request.x), scale_y(request.y),
