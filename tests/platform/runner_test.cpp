@@ -126,7 +126,7 @@ TEST_F(RunnerTest, PathsWithBlanksAreQuotedAndEmptyParametersAddNothing) {
                             kStartKeepOpen | kStartWait | kStartOutputPipe);
     ASSERT_GT(program, kProgramNotKept);
     const std::wstring line = L"\"" + spaced + L"\"";
-    EXPECT_EQ(read_pipe(program_record(program)->output_read), std::string(line.begin(), line.end()));
+    EXPECT_EQ(read_pipe(program_record(program)->output_read), testing::narrow(line));
     close_program(program);
 }
 

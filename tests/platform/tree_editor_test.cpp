@@ -253,7 +253,7 @@ TEST(EditorLibraries, WithoutTheNewestLibraryTheNextServesAndWithoutAnyNoEditorI
     // Wine's loader takes its overrides from the environment it starts in,
     // so the probe is started from the shell.
     const std::wstring probe = unix_path(bin_directory() + L"editor_probe.exe");
-    const std::string path(probe.begin(), probe.end());
+    const std::string path = narrow(probe);
     auto run_with = [&](const std::string& disabled) {
         return run_unix("WINEDLLOVERRIDES='mscoree,mshtml=;" + disabled + "=d' wine " + path);
     };

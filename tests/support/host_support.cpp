@@ -152,7 +152,7 @@ namespace {
 std::string process_pattern(const std::wstring& label, const char* program) {
     const std::string name(program);
     const bool host = name == "Tessel";
-    return "tessel-" + std::string(label.begin(), label.end()) + "-" + std::to_string(GetCurrentProcessId()) +
+    return "tessel-" + narrow(label) + "-" + std::to_string(GetCurrentProcessId()) +
            (host ? "." : ".Addon.") + "[" + name.substr(0, 1) + "]" + name.substr(1) + ".exe";
 }
 

@@ -52,7 +52,11 @@ private:
 };
 
 // ASCII text of a wide string (paths and names of the tests).
-inline std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+inline std::string narrow(const std::wstring& text) {
+    std::string ascii;
+    for (wchar_t c : text) ascii.push_back(static_cast<char>(c));
+    return ascii;
+}
 
 // The machine's path of a file under Wine's Z: drive.
 std::wstring unix_path(const std::wstring& windows_path);

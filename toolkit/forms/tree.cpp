@@ -336,7 +336,7 @@ void set_tree_item_state(GadgetRecord* r, int position, int bits) {
          reinterpret_cast<LPARAM>(entry.handle));
     if (!has_check_boxes(r->handle)) return;
     const bool third = (bits & kItemThirdState) && is_three_state(r->handle);
-    entry.three_state = third ? 1 : 0;
+    entry.three_state = static_cast<std::uint8_t>(third);
     const UINT image = third ? kThirdState : (bits & kItemChecked) ? kChecked : kUnchecked;
     set_state_bits(r, entry.handle, image, kStateImageBits);
 }
@@ -588,11 +588,18 @@ void set_up_module() {
     // Deprecated, but it is the platform's own answer to which tree view
     // generation this is, which is what matters here.
 #if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
+#pragma warning(push)
+#pragma warning(disable : 4996)
 #elif defined(__GNUC__)
+#pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
     const BOOL known = GetVersionExW(&version);
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#elif defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
     if (known && version.dwPlatformId == kNtPlatform && version.dwMajorVersion >= 6)
         m.item_change_notifications = visual_styles_active();
 }
