@@ -66,17 +66,6 @@ HWND search_window(const AddonSlot& slot) {
     return window;
 }
 
-// Windows attaches the input queues of two threads when a window of one is
-// made a child of a window of the other. Attached, a hung or stopped add-on
-// would hold up the host's own input and painting, and SWP_ASYNCWINDOWPOS
-// would no longer post; so the host detaches them again. Where nothing was
-// attached (Wine never attaches them) the call fails and changes nothing.
-void detach_input(HWND embedded) {
-    const DWORD addon_thread = GetWindowThreadProcessId(embedded, nullptr);
-    if (addon_thread && addon_thread != GetCurrentThreadId())
-        AttachThreadInput(addon_thread, GetCurrentThreadId(), FALSE);
-}
-
 }  // namespace
 
 void launch_and_capture(int i) {
@@ -97,8 +86,9 @@ void launch_and_capture(int i) {
 
     slot.window = search_window(slot);
     if (!slot.window) return;
+    // The platform attaches the add-on's input to the host's here, which
+    // is what lets its controls take the keyboard (host/shared_input.cpp).
     SetParent(slot.window, slot.container);
-    detach_input(slot.window);
     // The add-on's first ShowWindow takes the hidden start-up request on
     // Windows; show it without activating it and without waiting on it.
     if (!IsWindowVisible(slot.window)) ShowWindowAsync(slot.window, SW_SHOWNA);

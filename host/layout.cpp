@@ -33,9 +33,12 @@ void build_layout() {
     set_gadget_state(kOuterSplitter, kOuterPosition);
 }
 
-LRESULT host_window_callback(HWND window, UINT message, WPARAM, LPARAM lparam) {
+LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     LRESULT result = kCallbackDefault;
     keep_embedded_drawn(window, message, lparam);
+    if (const LRESULT routed = route_shared_input(window, message, wparam, lparam);
+        routed != kCallbackDefault)
+        return routed;
     if (message != WM_SIZE) return result;
     if (window == window_handle(kMainWindow)) {
         // The client's size comes in device pixels; the toolkit takes units.

@@ -44,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (loop_index = host::kFirstSlot; loop_index <= host::kLastSlot; ++loop_index)
         host::launch_and_capture(loop_index);
     host::build_layout();
+    host::guard_shared_input();
     do last_event = wait_event();
     while (last_event != close_request);
 

@@ -31,6 +31,10 @@ constexpr ObjectId kOuterSplitter = 5;
 void launch_and_capture(int slot);
 void build_layout();
 LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// The input shared with the add-ons: a hung one detached until it answers,
+// menu keys handed to the add-on that has the focus, "Split"'s caption.
+void guard_shared_input();
+LRESULT route_shared_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Called for every message the callback sees; does something only on Wine.
 void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam);
 

@@ -266,6 +266,149 @@ void click_addon(HostRun& host, int slot, int x, int y, bool in_menu_bar = false
     click_at(at.x, at.y);
 }
 
+// Where the keys went, read from the add-ons themselves: a gadget's text
+// (gadget numbers are the controls' identifiers), the control that the
+// add-on's thread sees focused, its menu mode and its pop-ups.
+std::wstring gadget_text(HostRun& host, int slot, int gadget) {
+    HWND control = GetDlgItem(host.embedded(slot), gadget);
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    if (!control || !SendMessageTimeoutW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text),
+                                         SMTO_ABORTIFHUNG, 2000, &copied))
+        return L"(no answer)";
+    return text;
+}
+
+GUITHREADINFO input_of(DWORD thread) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(thread, &info);
+    return info;
+}
+
+DWORD thread_of(HWND window) { return GetWindowThreadProcessId(window, nullptr); }
+
+// The gadget of slot's add-on that holds the focus (the gadget itself or a
+// control inside it), or -1.
+int focused_gadget(HostRun& host, int slot) {
+    HWND addon = host.embedded(slot);
+    for (HWND at = input_of(thread_of(addon)).hwndFocus; at; at = GetAncestor(at, GA_PARENT))
+        if (GetAncestor(at, GA_PARENT) == addon) return static_cast<int>(GetWindowLongPtrW(at, GWLP_ID));
+    return -1;
+}
+
+bool in_menu_mode(HostRun& host, int slot) {
+    return (input_of(thread_of(host.embedded(slot))).flags & GUI_INMENUMODE) != 0;
+}
+
+// A shown top-level window of that class, of slot's add-on.
+bool shows_popup(HostRun& host, int slot, const wchar_t* class_name) {
+    struct Search {
+        DWORD thread;
+        const wchar_t* class_name;
+        bool found;
+    } search{thread_of(host.embedded(slot)), class_name, false};
+    EnumWindows([](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t name[32] = {};
+        GetClassNameW(window, name, 32);
+        s.found = s.found || (IsWindowVisible(window) && thread_of(window) == s.thread &&
+                              lstrcmpW(name, s.class_name) == 0);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void keys(const char* names) { xdotool(std::string("key --delay 80 ") + names); }
+void type(const char* text) { xdotool(std::string("type --delay 60 '") + text + "'"); }
+
+// Types into a gadget as a user would, and checks that the text arrived.
+::testing::AssertionResult types_into(HostRun& host, int slot, int gadget, int x, int y,
+                                      const char* text, const std::wstring& want) {
+    pump_for(300);  // a user's pace
+    click_addon(host, slot, x, y);
+    pump_until([&] { return focused_gadget(host, slot) == gadget; }, 2000);  // as a user sees the caret
+    type(text);
+    if (pump_until([&] { return gadget_text(host, slot, gadget) == want; }, 3000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "slot " << slot << " gadget " << gadget << " holds '"
+                                         << narrow(gadget_text(host, slot, gadget)) << "', focus in gadget "
+                                         << focused_gadget(host, slot);
+}
+
+// "Split"'s caption in the colours of an active window.
+bool caption_active(HostRun& host) {
+    const RECT frame = window_rect(host.main_window());
+    const POINT shift = x_shift(host);
+    const COLORREF got = Screenshot::take().at(frame.left + shift.x + 60, frame.top + shift.y + 8);
+    return got == GetSysColor(COLOR_ACTIVECAPTION) || got == GetSysColor(COLOR_GRADIENTACTIVECAPTION);
+}
+
+// The keyboard reaches every control of every pane, as in each add-on run
+// alone: typing, Enter and Backspace, Tab and Shift+Tab, the menu by F10 and
+// by mouse, a combo box's list by F4; and a drag of a bar leaves the focus
+// where the user was.
+TEST(HostLayout, KeysReachTheControlOfThePaneTheUserClicked) {
+    HostRun host(prepare_host(L"keys"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    // Tall enough for every pane's editor to be in sight.
+    SetWindowPos(host.main_window(), nullptr, 20, 20, 1100, 1040,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    ASSERT_TRUE(pump_until([&] { return all_embedded_fill(host) && client_rect(host.pane(1)).bottom > 700; }));
+
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "abc", L"abc"));
+    EXPECT_TRUE(types_into(host, 2, 2, 50, 38, "de", L"de"));
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "f", L"abcf"));
+    EXPECT_TRUE(caption_active(host));
+    // The editor: no limit refuses the text; Enter and Backspace work.
+    click_addon(host, 2, 100, 620);
+    type("a line");
+    keys("Return x y BackSpace");
+    auto editor_text = [&] {
+        std::wstring text = gadget_text(host, 2, 7);
+        std::erase(text, L'\r');
+        return text;
+    };
+    EXPECT_TRUE(pump_until([&] { return editor_text() == L"a line\nx"; }, 3000)) << narrow(editor_text());
+
+    // Tab and Shift+Tab move among Saffronpane's own controls.
+    click_addon(host, 3, 50, 38);
+    keys("Tab");
+    EXPECT_TRUE(pump_until([&] { return focused_gadget(host, 3) == 3; }, 2000)) << focused_gadget(host, 3);
+    keys("shift+Tab");
+    EXPECT_TRUE(pump_until([&] { return focused_gadget(host, 3) == 2; }, 2000)) << focused_gadget(host, 3);
+
+    // Its menu, by F10 and Down, closed by Escape; then by mouse.
+    keys("F10");
+    EXPECT_TRUE(pump_until([&] { return in_menu_mode(host, 3); }, 2000));
+    keys("Down");
+    EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"#32768"); }, 2000));
+    keys("Escape Escape");
+    EXPECT_TRUE(pump_until([&] { return !in_menu_mode(host, 3) && !shows_popup(host, 3, L"#32768"); }, 2000));
+    click_addon(host, 3, 20, 8, true);
+    EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"#32768"); }, 2000));
+    keys("Escape Escape");
+    EXPECT_TRUE(pump_until([&] { return !in_menu_mode(host, 3) && !shows_popup(host, 3, L"#32768"); }, 2000));
+    // A combo box's list, opened by F4, closed by Escape and by Enter.
+    for (const char* close : {"Escape", "Return"}) {
+        keys("F4");
+        EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"ComboLBox"); }, 2000));
+        keys(close);
+        EXPECT_TRUE(pump_until([&] { return !shows_popup(host, 3, L"ComboLBox"); }, 2000)) << close;
+    }
+    type("g");
+    EXPECT_TRUE(pump_until([&] { return gadget_text(host, 3, 2) == L"g"; }, 3000));
+
+    // A drag of the lower bar keeps the focus where the user typed.
+    drag_in_client(host, 200, client_rect(host.pane(1)).bottom + 2, 200, 600);
+    type("h");
+    EXPECT_TRUE(pump_until([&] { return gadget_text(host, 3, 2) == L"gh"; }, 3000))
+        << narrow(gadget_text(host, 3, 2));
+    EXPECT_TRUE(caption_active(host));
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
 // Whatever the user does to an add-on or to "Split", every pane shows its
 // add-on again once it has settled: on Wine the host's own image is shown
 // over the panes on many of these, which the host must repair.
@@ -277,7 +420,6 @@ TEST(HostLayout, ThePanesStayDrawnWhateverTheUserDoes) {
         pump_for(500);
         return shows_addons_in_pixels(host, name, 1, 1000);
     };
-    const auto keys = [](const char* names) { xdotool(std::string("key --delay 60 ") + names); };
 
     click_addon(host, 1, 20, 8, true);  // Cobaltpane's "Fichiers", as the first thing
     EXPECT_TRUE(settled("menu-open"));
@@ -300,11 +442,10 @@ TEST(HostLayout, ThePanesStayDrawnWhateverTheUserDoes) {
     click_addon(host, 3, 300, 12);  // elsewhere: the list closes
     EXPECT_TRUE(pump_until([&] { return !covered(host, addon_point(host, 3, 60, 12)); }, 2000));
     EXPECT_TRUE(settled("list-closed"));
-    click_addon(host, 1, 50, 38);  // into Cobaltpane's upper combo box
-    xdotool("type --delay 40 abc");
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "abc", L"abc"));
     EXPECT_TRUE(settled("typed-combo"));
     click_addon(host, 2, 100, 620);  // Emberpane's editor
-    xdotool("type --delay 40 'a line'");
+    type("a line");
     keys("Tab shift+Tab Tab");
     EXPECT_TRUE(settled("typed-editor-tab"));
     click_addon(host, 3, 380, 38);  // Saffronpane's "Rafraichir"
@@ -398,6 +539,45 @@ TEST(HostLayout, AKilledAddonLeavesTheHostResizingDraggingAndClosingCleanly) {
     ratios.inner = ratio_after_drag(993, 500);
     EXPECT_TRUE(shows_layout(host, layout_for(1000, 700, ratios)));
     EXPECT_TRUE(host.responsive());
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+// Attached, an add-on shares the host's focus; a hung one is detached so
+// that "Split" and the other panes stay usable, and attached again once it
+// answers. Slot 1's add-on hangs while the user works in it.
+bool shares_input(HostRun& host, int slot) {
+    const GUITHREADINFO addon = input_of(thread_of(host.embedded(slot)));
+    const GUITHREADINFO split = input_of(thread_of(host.main_window()));
+    return addon.hwndFocus && addon.hwndFocus == split.hwndFocus;
+}
+
+TEST(HostLayout, AHungAddonLetsGoOfTheKeyboardUntilItAnswers) {
+    const std::wstring label = L"hung";
+    HostRun host(prepare_host(label));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "c1", L"c1"));
+    EXPECT_TRUE(shares_input(host, 1));
+    signal_addon(label, "Cobaltpane", "STOP");
+    struct Resume {
+        const std::wstring& label;
+        ~Resume() { signal_addon(label, "Cobaltpane", "CONT"); }
+    } resume{label};
+    // The platform calls it hung 5 s after it last took a message.
+    EXPECT_TRUE(pump_until([&] { return !shares_input(host, 1); }, 9000));
+    EXPECT_TRUE(host.responsive(2000));
+    // Nothing is active once the hung add-on has gone: the first click
+    // activates "Split", and Wine hands it the rest of that drag only with
+    // the next input, here a click into another pane.
+    drag_in_client(host, 200, 502, 200, 402);
+    EXPECT_TRUE(types_into(host, 2, 2, 50, 38, "e1", L"e1"));
+    EXPECT_TRUE(pump_until([&] { return current_panes(host)[2].y == 407; }, 3000))
+        << describe(current_panes(host));
+    signal_addon(label, "Cobaltpane", "CONT");
+    EXPECT_TRUE(pump_until([&] { return shares_input(host, 2) && IsHungAppWindow(host.embedded(1)) == FALSE; }, 5000));
+    pump_for(1500);  // the host's next look attaches it again
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "c2", L"c1c2"));
+    EXPECT_TRUE(shares_input(host, 1));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 

@@ -34,6 +34,9 @@ static_assert(kFrameRedraw == 0x541);
 constexpr int kLowestDisabledHeight = 20;
 constexpr UINT kUtf8 = 65001;
 constexpr int kBorderInset = 1;
+// No practical limit on the text. Not EM_LIMITTEXT's -1: Wine's rich edit
+// keeps that as a negative limit and refuses every insertion.
+constexpr LPARAM kNoPracticalLimit = 0x7FFFFFFE;
 
 // Per-type words.
 constexpr int kEmptyLineWord = 0;
@@ -453,7 +456,7 @@ std::intptr_t create_editor(ObjectId number, int x, int y, int width, int height
     record->words[kFrontWord] = kNoColor;
     record->words[kFontWord] = reinterpret_cast<std::intptr_t>(current_gadget_font());
     SetPropW(control, kClientRectProperty, new (std::nothrow) Insets{});
-    SendMessageW(control, EM_LIMITTEXT, static_cast<WPARAM>(-1), 0);
+    SendMessageW(control, EM_EXLIMITTEXT, 0, kNoPracticalLimit);
     SendMessageW(control, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
     const auto previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editor_procedure)));
