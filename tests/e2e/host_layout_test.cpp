@@ -379,7 +379,11 @@ TEST(HostLayout, KeysReachTheControlOfThePaneTheUserClicked) {
     keys("shift+Tab");
     EXPECT_TRUE(pump_until([&] { return focused_gadget(host, 3) == 2; }, 2000)) << focused_gadget(host, 3);
 
-    // Its menu, by F10 and Down, closed by Escape; then by mouse.
+    // Its menu, by Alt alone, by F10 and Down, closed by Escape; then by mouse.
+    keys("alt");
+    EXPECT_TRUE(pump_until([&] { return in_menu_mode(host, 3); }, 2000));
+    keys("Escape");
+    EXPECT_TRUE(pump_until([&] { return !in_menu_mode(host, 3); }, 2000));
     keys("F10");
     EXPECT_TRUE(pump_until([&] { return in_menu_mode(host, 3); }, 2000));
     keys("Down");
