@@ -24,7 +24,7 @@ LRESULT answer_default(HWND window, UINT message, WPARAM, LPARAM) {
 
 LRESULT swallow_close(HWND window, UINT message, WPARAM, LPARAM) {
     seen.push_back({window, message});
-    return message == WM_CLOSE ? 0 : kCallbackDefault;
+    return message == WM_CLOSE || message == WM_NCDESTROY ? 0 : kCallbackDefault;
 }
 
 // What a window's own callback saw, apart from the all-windows one.
@@ -89,6 +89,10 @@ TEST_F(CallbackTest, AnsweringZeroForCloseSuppressesTheCloseRequest) {
     set_window_callback(nullptr);
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(testing::count_code(testing::collect_events(150), close_request), 1);
+    // Its teardown still runs when the callback answers its last message.
+    set_window_callback(swallow_close);
+    DestroyWindow(window);
+    EXPECT_EQ(window_handle(0), nullptr);
 }
 
 TEST_F(CallbackTest, TheAllWindowsCallbackSeesAContainersSizeWithTheContainersHandle) {

@@ -174,21 +174,36 @@ StartPlan plan_start(unsigned flags, ProgramHandle sender) {
     return plan;
 }
 
-ProgramHandle finish_start(HANDLE process, std::intptr_t process_id, const Redirection& kept,
-                           unsigned flags) {
+void run_started(HANDLE process, HANDLE suspended_thread, unsigned flags) {
+    if (suspended_thread) {
+        ResumeThread(suspended_thread);
+        CloseHandle(suspended_thread);
+    }
     if ((flags & kStartWait) && process) WaitForSingleObject(process, INFINITE);
+}
+
+// A kept program's record is made before its process runs (it is started
+// suspended where it can be), so that one whose record cannot be made is
+// ended before it has shown a window or started another program.
+ProgramHandle finish_start(HANDLE process, std::intptr_t process_id, const Redirection& kept,
+                           unsigned flags, HANDLE suspended_thread = nullptr) {
     if (!(flags & kStartKeepOpen)) {
+        run_started(process, suspended_thread, flags);
         if (process) CloseHandle(process);
         return kProgramNotKept;
     }
     const ProgramRecord record{process, process_id, kept.input_write, kept.output_read,
                                kept.error_read, static_cast<std::intptr_t>(flags)};
-    if (ProgramHandle handle = add_record(record)) return handle;
+    if (ProgramHandle handle = add_record(record)) {
+        run_started(process, suspended_thread, flags);
+        return handle;
+    }
     // Nobody could ever end a process whose record is lost: end it now.
     if (process) {
         TerminateProcess(process, kTerminatedExitCode);
         CloseHandle(process);
     }
+    if (suspended_thread) CloseHandle(suspended_thread);
     for (HANDLE h : {kept.input_write, kept.output_read, kept.error_read})
         if (h) CloseHandle(h);
     return 0;
@@ -229,14 +244,16 @@ ProgramHandle start_program(const wchar_t* file, const wchar_t* parameters,
     command.push_back(L'\0');
 
     PROCESS_INFORMATION started{};
+    const DWORD suspended = (flags & kStartKeepOpen) ? CREATE_SUSPENDED : 0;
     const BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, plan.inherit,
-                                   plan.creation, nullptr,
+                                   plan.creation | suspended, nullptr,
                                    directory_text.empty() ? nullptr : directory_text.c_str(),
                                    &plan.startup, &started);
     if (ok) {
         plan.pipes.close_child_ends();
-        CloseHandle(started.hThread);
-        return finish_start(started.hProcess, started.dwProcessId, plan.pipes, flags);
+        if (!suspended) CloseHandle(started.hThread);
+        return finish_start(started.hProcess, started.dwProcessId, plan.pipes, flags,
+                            suspended ? started.hThread : nullptr);
     }
     plan.pipes.close_all();
     if (flags & kStartRedirected) return 0;

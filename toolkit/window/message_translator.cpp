@@ -220,6 +220,10 @@ LRESULT translate_window_message(HWND window, UINT message, WPARAM wparam, LPARA
     const Message m{window, message, wparam, lparam, find_toolkit_window(window)};
     const LRESULT answer =
         run_callback_stage(m.owner.handle, m.owner.record, window, message, wparam, lparam);
+    // A window's teardown runs whatever a callback answers: skipped, its
+    // record and number would outlive it, and a later window given the
+    // same handle would read that number.
+    if (message == WM_NCDESTROY && answer != kCallbackDefault) on_nc_destroy(m);
     if (answer != kCallbackDefault) return answer;
     for (const Route& route : kRoutes)
         if (route.message == message) return route.handle(m);

@@ -16,9 +16,10 @@ class PropertyMemo {
 public:
     explicit PropertyMemo(const wchar_t* property) : property_(property) {}
 
+    // Remembered only where the property holds it.
     void set(HWND window, Value value) {
-        SetPropW(window, property_, reinterpret_cast<HANDLE>(value));
-        values_[window] = value;
+        if (SetPropW(window, property_, reinterpret_cast<HANDLE>(value))) values_[window] = value;
+        else values_.erase(window);
     }
 
     Value get(HWND window) const {
