@@ -2,7 +2,6 @@
 // size of its pane.
 #include "host/slots.h"
 #include "toolkit/gadgets/splitter.h"
-#include "toolkit/window/dpi.h"
 #include "toolkit/window/window.h"
 
 namespace tessel::host {
@@ -41,8 +40,9 @@ LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lp
         return routed;
     if (message != WM_SIZE) return result;
     if (window == window_handle(kMainWindow)) {
-        // The client's size comes in device pixels; the toolkit takes units.
-        resize_gadget(kOuterSplitter, 0, 0, unscale_x(LOWORD(lparam)), unscale_y(HIWORD(lparam)));
+        // The client's size in device pixels, as the splitters lay out: the
+        // panes tile it exactly at any scale.
+        place_gadget(kOuterSplitter, 0, 0, LOWORD(lparam), HIWORD(lparam));
         return 0;
     }
     const SlotTable& slots = slot_table();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "tests/support/host_support.h"
 #include "tests/support/platform_support.h"
@@ -218,34 +219,85 @@ TEST(HostLayout, PanesStartInTheirProportionsAndFollowAResize) {
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
-// At a higher DPI "Split" and its panes are the 96-DPI ones scaled, as far
-// as the screen allows, and the panes are drawn after start-up and a resize.
-TEST(HighDpi, TheLayoutIsScaledAndThePanesAreDrawn) {
+// The panes tile "Split"'s client area to the pixel: the first at the top
+// left, the second to the right edge, the third full width to the bottom,
+// both bars the scaled thickness, each add-on filling its pane.
+::testing::AssertionResult tiles_exactly(HostRun& host) {
+    const RECT client = client_rect(host.main_window());
+    const int bar = scaled(kBar);
+    const Panes now = current_panes(host);
+    const Box& first = now[0];
+    const Panes want{Box{0, 0, first.width, first.height},
+                     Box{first.width + bar, 0, client.right - first.width - bar, first.height},
+                     Box{0, first.height + bar, client.right, client.bottom - first.height - bar}};
+    if (now == want && all_embedded_fill(host)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "client " << client.right << "x" << client.bottom << ": panes "
+                                         << describe(now) << "wanted " << describe(want)
+                                         << (all_embedded_fill(host) ? "" : "; an add-on window lags");
+}
+
+// At any DPI "Split" starts as the 96-DPI layout scaled, and at every
+// size its panes tile it exactly; at 144 and 192 DPI the panes are also
+// checked in pixels after start-up and after a resize.
+TEST(HighDpi, ThePanesTileSplitToThePixelAtEverySize) {
     HostRun host(prepare_host(L"high-dpi"));
     ASSERT_TRUE(host.start());
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
     const RECT client = client_rect(host.main_window());
     EXPECT_EQ(client.right, scaled(800));
     EXPECT_EQ(client.bottom, scaled(600));
-    // The panes of the 96-DPI layout, scaled, within a rounding or two.
-    const double sx = client.right / 800.0, sy = client.bottom / 600.0;
-    const Panes at96{Box{0, 0, 563, 500}, Box{570, 0, 230, 500}, Box{0, 507, 800, 93}};
-    auto close_to = [](int got, double want) { return std::abs(got - want) <= 2.5; };
-    const bool scaled_layout = pump_until([&] {
-        const Panes now = current_panes(host);
-        for (std::size_t i = 0; i < 3; ++i)
-            if (!close_to(now[i].x, at96[i].x * sx) || !close_to(now[i].y, at96[i].y * sy) ||
-                !close_to(now[i].width, at96[i].width * sx) || !close_to(now[i].height, at96[i].height * sy))
-                return false;
-        return all_embedded_fill(host);
-    });
-    EXPECT_TRUE(scaled_layout) << describe(current_panes(host));
-    const std::string dpi = std::to_string(display_dpi());
-    EXPECT_TRUE(shows_addons_in_pixels(host, "dpi" + dpi, 2));
-    host.resize_client(client.right * 9 / 10, client.bottom * 9 / 10);
-    ASSERT_TRUE(pump_until([&] { return client_rect(host.main_window()).right == client.right * 9 / 10 &&
-                                        all_embedded_fill(host); }));
-    EXPECT_TRUE(shows_addons_in_pixels(host, "dpi" + dpi + "-resized", 2));
+    EXPECT_TRUE(pump_until([&] { return tiles_exactly(host); }, 5000)) << tiles_exactly(host).message();
+    // The 96-DPI proportions, within the rounding of one scaled pixel.
+    const Panes now = current_panes(host);
+    EXPECT_LE(std::abs(now[0].width - scaled(563)), 2) << describe(now);
+    EXPECT_LE(std::abs(now[0].height - scaled(500)), 2) << describe(now);
+    const int dpi = display_dpi();
+    const bool pixels = dpi == 144 || dpi == 192;
+    const std::string name = "dpi" + std::to_string(dpi);
+    if (pixels) {
+        EXPECT_TRUE(shows_addons_in_pixels(host, name, 2));
+    }
+    // Odd sizes, then nine tenths of the first, where every caption shows.
+    const SIZE last{client.right * 9 / 10, client.bottom * 9 / 10};
+    for (const SIZE size : {SIZE{1001, 701}, SIZE{777, 555}, SIZE{913, 611}, last}) {
+        host.resize_client(size.cx, size.cy);
+        EXPECT_TRUE(pump_until([&] {
+            const RECT r = client_rect(host.main_window());
+            return r.right == size.cx && r.bottom == size.cy && tiles_exactly(host);
+        }, 5000)) << tiles_exactly(host).message();
+    }
+    if (pixels) {
+        EXPECT_TRUE(shows_addons_in_pixels(host, name + "-resized", 2));
+    }
+    EXPECT_EQ(host.close_and_wait(), 0u);
+}
+
+::testing::AssertionResult on_the_screen(HWND window) {
+    const RECT outer = window_rect(window);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    if (outer.left >= 0 && outer.top >= 0 && outer.right <= width && outer.bottom <= height)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << outer.left << "," << outer.top << " to " << outer.right << ","
+                                         << outer.bottom << " on a screen of " << width << "x" << height;
+}
+
+// An add-on run alone and "Split" open wholly on the screen, whatever
+// their scaled size and position.
+TEST(HighDpi, EveryWindowOpensWhollyOnTheScreen) {
+    Process addon = start_process(build_addon(L"Emberpane"));
+    HWND alone = nullptr;
+    // Shown, so also placed.
+    ASSERT_TRUE(pump_until([&] {
+        alone = FindWindowW(nullptr, L"Emberpane");
+        return alone && IsWindowVisible(alone);
+    }, 10000));
+    EXPECT_TRUE(on_the_screen(alone));
+    TerminateProcess(addon.handle, 0);
+    CloseHandle(addon.handle);
+    HostRun host(prepare_host(L"on-screen"));
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.wait_captured({1, 2, 3}));
+    EXPECT_TRUE(on_the_screen(host.main_window()));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
@@ -394,12 +446,16 @@ TEST(HostLayout, KeysReachTheControlOfThePaneTheUserClicked) {
     EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"#32768"); }, 2000));
     keys("Escape Escape");
     EXPECT_TRUE(pump_until([&] { return !in_menu_mode(host, 3) && !shows_popup(host, 3, L"#32768"); }, 2000));
-    // A combo box's list, opened by F4, closed by Escape and by Enter.
-    for (const char* close : {"Escape", "Return"}) {
-        keys("F4");
-        EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"ComboLBox"); }, 2000));
+    // A combo box's list, opened by F4 or Alt+Down, closed by Escape, Enter
+    // or F4, with no menu opened by the Alt of Alt+Down.
+    const std::pair<const char*, const char*> lists[] = {
+        {"F4", "Escape"}, {"F4", "Return"}, {"alt+Down", "Escape"}, {"alt+Down", "F4"}};
+    for (const auto& [open, close] : lists) {
+        keys(open);
+        EXPECT_TRUE(pump_until([&] { return shows_popup(host, 3, L"ComboLBox"); }, 2000)) << open;
         keys(close);
-        EXPECT_TRUE(pump_until([&] { return !shows_popup(host, 3, L"ComboLBox"); }, 2000)) << close;
+        EXPECT_TRUE(pump_until([&] { return !shows_popup(host, 3, L"ComboLBox") && !in_menu_mode(host, 3); },
+                               2000)) << open << " " << close;
     }
     type("g");
     EXPECT_TRUE(pump_until([&] { return gadget_text(host, 3, 2) == L"g"; }, 3000));
@@ -413,6 +469,52 @@ TEST(HostLayout, KeysReachTheControlOfThePaneTheUserClicked) {
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
+// The caret on the screen, widened a little: it blinks.
+RECT caret_on_screen(HostRun& host, POINT shift) {
+    RECT caret{};
+    for (int slot = 1; slot <= 3; ++slot) {
+        const GUITHREADINFO input = input_of(thread_of(host.embedded(slot)));
+        if (!input.hwndCaret) continue;
+        caret = input.rcCaret;
+        MapWindowPoints(input.hwndCaret, nullptr, reinterpret_cast<POINT*>(&caret), 2);
+        InflateRect(&caret, 3, 3);
+        OffsetRect(&caret, shift.x, shift.y);
+    }
+    return caret;
+}
+
+// What the panes show is what the add-ons draw afresh: a screenshot, every
+// add-on asked to draw itself again with all its children, another
+// screenshot, the panes compared pixel for pixel, the caret aside. This
+// catches a control that the screen shows undrawn or stale.
+::testing::AssertionResult shows_what_the_addons_draw(HostRun& host) {
+    const POINT shift = x_shift(host);
+    const Screenshot shown = Screenshot::take();
+    for (int slot = 1; slot <= 3; ++slot)
+        RedrawWindow(host.embedded(slot), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    pump_for(700);
+    const Screenshot drawn = Screenshot::take();
+    const RECT caret = caret_on_screen(host, shift);
+    for (int slot = 1; slot <= 3; ++slot) {
+        RECT pane = window_rect(host.pane(slot));
+        int differing = 0;
+        POINT first{};
+        for (int y = pane.top; y < pane.bottom; ++y)
+            for (int x = pane.left; x < pane.right; ++x) {
+                const POINT at{x + shift.x, y + shift.y};
+                if (PtInRect(&caret, at) || shown.at(at.x, at.y) == drawn.at(at.x, at.y)) continue;
+                if (covered(host, {x, y})) continue;
+                if (!differing++) first = at;
+            }
+        if (differing)
+            return ::testing::AssertionFailure() << differing << " pixels of pane " << slot
+                                                 << " differ from a fresh drawing, first at " << first.x
+                                                 << "," << first.y;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Whatever the user does to an add-on or to "Split", every pane shows its
 // add-on again once it has settled: on Wine the host's own image is shown
 // over the panes on many of these, which the host must repair.
@@ -422,7 +524,8 @@ TEST(HostLayout, ThePanesStayDrawnWhateverTheUserDoes) {
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
     auto settled = [&](const char* name) {
         pump_for(500);
-        return shows_addons_in_pixels(host, name, 1, 1000);
+        if (auto drawn = shows_addons_in_pixels(host, name, 1, 1000); !drawn) return drawn;
+        return shows_what_the_addons_draw(host) << " (" << name << ")";
     };
 
     click_addon(host, 1, 20, 8, true);  // Cobaltpane's "Fichiers", as the first thing

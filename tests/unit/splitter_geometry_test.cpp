@@ -1,4 +1,5 @@
 #include "toolkit/gadgets/splitter_geometry.h"
+#include "toolkit/window/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,18 @@ TEST(SplitterGeometry, ExtremeSizesStatesAndMiceNeverOverflow) {
         }
     EXPECT_EQ(drag_to(INT_MIN, 3, kHuge).first, 0);
     EXPECT_EQ(drag_to(INT_MAX - 3, 3, kHuge).first, kHuge);
+}
+
+// A top-level window lies wholly on its screen's work area: a fitting one
+// stays, one beyond an edge moves just enough, one larger shrinks to it.
+TEST(Placement, AWindowIsMovedJustEnoughAndShrunkToTheWorkArea) {
+    const ScreenBox work{0, 0, 1920, 1040};
+    const ScreenBox fits{1332, 203, 1885, 915};
+    EXPECT_EQ(fit_inside(fits, work), fits);
+    EXPECT_EQ(fit_inside({1998, 305, 2828, 1373}, work), (ScreenBox{1090, 0, 1920, 1040}));
+    EXPECT_EQ(fit_inside({-50, -20, 150, 80}, work), (ScreenBox{0, 0, 200, 100}));
+    EXPECT_EQ(fit_inside({260, -3, 1670, 1092}, work), (ScreenBox{260, 0, 1670, 1040}));
+    EXPECT_EQ(fit_inside({100, 100, 4000, 300}, {-1920, 0, 0, 1080}), (ScreenBox{-1920, 100, 0, 300}));
 }
 
 }  // namespace

@@ -133,6 +133,10 @@ std::intptr_t register_gadget(ObjectId number, GadgetRecord* record, HWND contro
                               const GadgetTypeOps* ops);
 
 void resize_gadget(ObjectId gadget, int x, int y, int width, int height);
+// The same in device pixels, for a layout that computes pixels: no value
+// goes through units and back. A kind with a resize of its own gets the
+// units that scale back within the pixels.
+void place_gadget(ObjectId gadget, int x, int y, int width, int height);
 int gadget_width(ObjectId gadget, int mode = kCurrentSize);
 int gadget_height(ObjectId gadget, int mode = kCurrentSize);
 void set_gadget_state(ObjectId gadget, std::int64_t value);

@@ -79,6 +79,13 @@ int kept_or(int value, int (*slot)(GadgetRecord*), GadgetRecord* record, int cur
     return slot ? slot(record) : current;
 }
 
+void move_gadget_window(const GadgetRecord* record, int x, int y, int width, int height) {
+    MoveWindow(record->handle, x, y, width, height, TRUE);
+    InvalidateRect(record->handle, nullptr, FALSE);
+    if (record->ops->type_code == kButtonKind)
+        RedrawWindow(record->handle, nullptr, nullptr, kButtonRedraw);
+}
+
 void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
     const GadgetTypeOps& ops = *record->ops;
     Rectangle now{};
@@ -89,9 +96,7 @@ void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
     y = kept_or(y, ops.get_y, record, now.y, scale_y);
     width = kept_or(width, ops.get_width, record, now.width, scale_x);
     height = kept_or(height, ops.get_height, record, now.height, scale_y);
-    MoveWindow(record->handle, x, y, width, height, TRUE);
-    InvalidateRect(record->handle, nullptr, FALSE);
-    if (ops.type_code == kButtonKind) RedrawWindow(record->handle, nullptr, nullptr, kButtonRedraw);
+    move_gadget_window(record, x, y, width, height);
 }
 
 int window_extent(HWND window, bool width) {
@@ -181,6 +186,15 @@ void resize_gadget(ObjectId gadget, int x, int y, int width, int height) {
     if (!record) return;
     if (record->ops->resize) record->ops->resize(record, x, y, width, height);
     else default_resize(record, x, y, width, height);
+}
+
+void place_gadget(ObjectId gadget, int x, int y, int width, int height) {
+    GadgetRecord* record = find_gadget(gadget);
+    if (!record) return;
+    if (record->ops->resize)
+        record->ops->resize(record, units_within_x(x), units_within_y(y), units_within_x(width),
+                            units_within_y(height));
+    else move_gadget_window(record, x, y, width, height);
 }
 
 void resize_gadget_window(GadgetRecord* record, int x, int y, int width, int height) {

@@ -83,8 +83,7 @@ ObjectId gadget_number(HWND child) {
 void place_child(HWND child, const PaneBox& box) {
     // A destroyed child's number reads 0, which may name another gadget.
     if (!IsWindow(child)) return;
-    resize_gadget(gadget_number(child), units_within_x(box.x), units_within_y(box.y),
-                  units_within_x(box.width), units_within_y(box.height));
+    place_gadget(gadget_number(child), box.x, box.y, box.width, box.height);
 }
 
 void redraw_children(const SplitterData& data) {

@@ -45,6 +45,20 @@ bool take_message(int timeout, MSG& message) {
 // to its server each: no other message pays for it.
 bool may_be_accelerator(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
 
+bool is_alt(WPARAM key) { return key == VK_MENU || key == VK_LMENU || key == VK_RMENU; }
+
+// Wine tracks "Alt pressed and released alone" in the default window
+// procedure, which never sees a key that a control takes with Alt held
+// (Alt+Down in a combo box): the release of Alt then opened the menu over
+// the list just opened. A key-up of that key, handed to the default
+// procedure, ends the tracking; for a key other than Alt and F10 it does
+// nothing else, on Wine and on Windows.
+void end_alt_alone(const MSG& message) {
+    const bool alt_held = (HIWORD(message.lParam) & KF_ALTDOWN) != 0;
+    if (message.message == WM_SYSKEYDOWN && alt_held && !is_alt(message.wParam))
+        DefWindowProcW(message.hwnd, WM_SYSKEYUP, message.wParam, message.lParam);
+}
+
 void dispatch(MSG& message) {
     if (may_be_accelerator(message.message)) {
         HWND active = GetActiveWindow();
@@ -56,6 +70,7 @@ void dispatch(MSG& message) {
     }
     TranslateMessage(&message);
     DispatchMessageW(&message);
+    end_alt_alone(message);
 }
 
 }  // namespace

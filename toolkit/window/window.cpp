@@ -10,6 +10,7 @@
 #include "toolkit/window/callback.h"
 #include "toolkit/window/dpi.h"
 #include "toolkit/window/event_pump.h"
+#include "toolkit/window/placement.h"
 #include "toolkit/window/property_memo.h"
 #include "toolkit/toolkit.h"
 
@@ -122,6 +123,23 @@ void centre_window(HWND window, unsigned flags) {
     move_window_to(window, std::max(x, 0), std::max(y, 0));
 }
 
+// A position scaled for a high DPI, or a window larger than the screen,
+// would leave the window partly off it: it is moved just enough, and
+// shrunk where it is larger than the work area.
+void fit_on_its_screen(HWND window) {
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const ScreenBox now{outer.left, outer.top, outer.right, outer.bottom};
+    const ScreenBox fitted = fit_inside(now, {work.left, work.top, work.right, work.bottom});
+    if (fitted == now) return;
+    SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+                 fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void place_window(HWND window, unsigned flags, bool explicit_position, int x, int y,
                   DWORD style) {
     if (flags & (kWindowCentreScreen | kWindowCentreParent)) {
@@ -131,6 +149,7 @@ void place_window(HWND window, unsigned flags, bool explicit_position, int x, in
             (composition_enabled() && (style & WS_THICKFRAME)) ? kCompositionFrameCorrection : 0;
         move_window_to(window, x - correction, y);
     }
+    fit_on_its_screen(window);
 }
 
 void install_focus_accelerators(WindowRecord& record) {
