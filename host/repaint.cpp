@@ -4,11 +4,10 @@
 // while the host keeps a buffered image of its own in which each pane still
 // shows the grey it had before its add-on came. That image is shown again
 // over the panes whenever the host shows its window: after the host paints
-// or is sized, when activation or focus moves, and when a pop-up of an
-// add-on (a menu, a combo box's list) opens or closes over it. The last
-// happens without any message to the host, so the platform's out-of-context
-// window events are watched too; they cost nothing while nothing happens.
-// On each, the captured windows are asked to draw themselves again three
+// or is sized, and when activation, focus or capture moves. (A menu or a
+// list of an add-on opening or closing over the panes needs nothing more
+// of its own: the pixel checks after each find the panes as their add-ons
+// draw them afresh.) On each, the captured windows are asked to draw themselves again three
 // times: soon, so that a drag or a resize shows the add-ons moving with it,
 // and then only what the host may have covered; once the host has settled,
 // for a copy that came after the first; and once more well after, for a
@@ -21,8 +20,8 @@
 // repaints, which the move asks of it.
 // The host's own paints are shown one by one, so that the image shown is
 // only what each paint drew (a bar), never a rectangle spanning panes.
-// On Windows the platform composes child windows of other processes itself,
-// and nothing here runs.
+// On Windows the platform composes child windows of other processes itself:
+// nothing here runs, and nothing is made.
 #include "host/slots.h"
 #include "toolkit/window/window.h"
 
@@ -46,16 +45,22 @@ bool on_wine() {
     return wine;
 }
 
-// Messages of the host's windows after which Wine may have shown the
-// host's image over the panes.
-bool may_cover_panes(UINT message) {
+// What Wine may have shown of the host's image over the panes after a
+// message of one of the host's windows: nothing, what the window painted
+// (a child painting is noted with its own area as the paint is taken from
+// the queue, and a child sized or moved shows nothing by itself), or the
+// whole image.
+enum class Shown { nothing, own_paint, whole };
+
+Shown shown_after(HWND window, UINT message) {
     switch (message) {
-        case WM_SIZE: case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND:
+        case WM_SIZE: case WM_PAINT: case WM_NCPAINT: case WM_ERASEBKGND: case WM_WINDOWPOSCHANGED:
+            return window == window_handle(kMainWindow) ? Shown::whole : Shown::own_paint;
         case WM_NCACTIVATE: case WM_ACTIVATE: case WM_ACTIVATEAPP:
-        case WM_SETFOCUS: case WM_KILLFOCUS: case WM_WINDOWPOSCHANGED: case WM_CAPTURECHANGED:
-            return true;
+        case WM_SETFOCUS: case WM_KILLFOCUS: case WM_CAPTURECHANGED:
+            return Shown::whole;
         default:
-            return false;
+            return Shown::nothing;
     }
 }
 
@@ -74,7 +79,7 @@ bool follow_armed = false;
 struct Covered {
     bool everything = false;
     bool moved[kLastSlot + 1] = {};
-    HRGN area = CreateRectRgn(0, 0, 0, 0);
+    HRGN area = nullptr;  // made on first need, so only on Wine
 };
 Covered covered;
 
@@ -120,6 +125,7 @@ void note_paint(HWND window) {
         if (GetWindowRect(slot_table()[static_cast<std::size_t>(i)].window, &embedded))
             combine_with(area, embedded, RGN_DIFF);
     }
+    if (!covered.area) covered.area = CreateRectRgn(0, 0, 0, 0);
     CombineRgn(covered.area, covered.area, area, RGN_OR);
 }
 
@@ -130,6 +136,7 @@ bool covered_part(HWND embedded, RECT& part) {
     if (!GetWindowRect(embedded, &window)) return false;
     part = window;
     if (!covered.everything) {
+        if (!covered.area) return false;
         RECT reach = window;
         InflateRect(&reach, kShownColumn, 0);
         HRGN nearby = CreateRectRgnIndirect(&reach);
@@ -148,32 +155,28 @@ bool covered_part(HWND embedded, RECT& part) {
 // Each add-on draws again what the host covered, and only that, so that a
 // drag does not have every add-on draw itself in full at each step. A
 // moved pane is drawn whole, and only by the follow pass, so that a fast
-// drag has its add-on draw at most once a period.
-void redraw_covered(bool moved_too) {
+// drag has its add-on draw at most once a period; `whole` draws every
+// add-on whole.
+void redraw_covered(bool moved_too, bool whole = false) {
     for (int i = kFirstSlot; i <= kLastSlot; ++i) {
         HWND embedded = slot_table()[static_cast<std::size_t>(i)].window;
         RECT part{};
-        if (!embedded) continue;
-        if (moved_too && covered.moved[i]) RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);
+        if (!embedded) continue;  // an empty pane; a window that is gone simply fails below
+        if (whole || (moved_too && covered.moved[i])) RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);
         else if (covered_part(embedded, part)) RedrawWindow(embedded, &part, nullptr, kRedrawFlags);
         if (moved_too) covered.moved[i] = false;
     }
+    if (whole) return;
     covered.everything = false;
-    SetRectRgn(covered.area, 0, 0, 0, 0);
+    if (covered.area) SetRectRgn(covered.area, 0, 0, 0, 0);
 }
 
 // The follow pass redraws what was covered; the other two redraw every
 // add-on whole.
 void CALLBACK redraw_embedded(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
-    if (timer == kFollowTimer) {
-        follow_armed = false;
-        redraw_covered(true);
-        return;
-    }
-    for (int i = kFirstSlot; i <= kLastSlot; ++i)
-        if (HWND embedded = slot_table()[static_cast<std::size_t>(i)].window)
-            RedrawWindow(embedded, nullptr, nullptr, kRedrawFlags);  // fails if it is gone
+    if (timer == kFollowTimer) follow_armed = false;
+    redraw_covered(timer == kFollowTimer, timer != kFollowTimer);
 }
 
 void schedule_redraw(bool everything) {
@@ -191,17 +194,6 @@ void schedule_redraw(bool everything) {
     restarted = now;
     SetTimer(main, kSettleTimer, kSettleTime, redraw_embedded);  // restarts it
     SetTimer(main, kLateTimer, kLateTime, redraw_embedded);
-}
-
-// A menu, a list or another top-level window of any program shown, hidden
-// or brought to the front: whatever it covered is repaired from the host's
-// image. Carets, cursors and the controls inside a window are no such thing.
-void CALLBACK note_window_event(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG,
-                                DWORD, DWORD) {
-    if (object != OBJID_WINDOW || !window) return;
-    const bool shown_or_hidden = event == EVENT_OBJECT_SHOW || event == EVENT_OBJECT_HIDE;
-    if (shown_or_hidden && GetAncestor(window, GA_PARENT) != GetDesktopWindow()) return;
-    schedule_redraw(true);
 }
 
 // Wine shows the host's image by the bounding rectangle of all that was
@@ -233,28 +225,11 @@ LRESULT CALLBACK show_before_paint(int code, WPARAM removed, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, removed, lparam);
 }
 
-void watch_window_events() {
+void watch_paints() {
     static bool watching = false;
     if (watching) return;
     watching = true;
     SetWindowsHookExW(WH_GETMESSAGE, show_before_paint, nullptr, GetCurrentThreadId());
-    constexpr DWORD kFlags = WINEVENT_OUTOFCONTEXT;
-    SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MENUPOPUPEND, nullptr, note_window_event,
-                    0, 0, kFlags);
-    SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_HIDE, nullptr, note_window_event, 0, 0, kFlags);
-}
-
-// Whether a message may have had Wine show the host's whole image. A child
-// of the host painting is noted with its own area as the paint is taken
-// from the queue, and a child sized or moved shows nothing by itself.
-bool shows_whole_image(HWND window, UINT message) {
-    if (window == window_handle(kMainWindow)) return true;
-    switch (message) {
-        case WM_PAINT: case WM_ERASEBKGND: case WM_NCPAINT: case WM_SIZE: case WM_WINDOWPOSCHANGED:
-            return false;
-        default:
-            return true;
-    }
 }
 
 }  // namespace
@@ -264,12 +239,13 @@ void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam) {
     const int pane = pane_slot(window);
     if (message == WM_WINDOWPOSCHANGING && pane)
         reinterpret_cast<WINDOWPOS*>(lparam)->flags |= SWP_NOCOPYBITS;
-    if (!may_cover_panes(message)) return;
-    watch_window_events();
+    const Shown shown = shown_after(window, message);
+    if (shown == Shown::nothing) return;
+    watch_paints();
     // A pane moved without copying must be drawn again by its add-on.
     if (message == WM_WINDOWPOSCHANGED && pane)
         note_moved_pane(pane, *reinterpret_cast<const WINDOWPOS*>(lparam));
-    schedule_redraw(shows_whole_image(window, message));
+    schedule_redraw(shown == Shown::whole);
 }
 
 }  // namespace tessel::host

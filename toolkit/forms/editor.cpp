@@ -350,7 +350,7 @@ LRESULT on_disable(HWND control, WPARAM wparam, LPARAM lparam) {
     RECT area{};
     GetWindowRect(control, &area);
     const int width = area.right - area.left, height = area.bottom - area.top;
-    if (!gadget_of_window(control) || height >= kLowestDisabledHeight)
+    if (!registered_gadget(control, true) || height >= kLowestDisabledHeight)
         return call_control(control, WM_ENABLE, wparam, lparam);
     set_device_height(control, width, kLowestDisabledHeight);
     call_control(control, WM_ENABLE, wparam, lparam);
@@ -391,7 +391,7 @@ LRESULT CALLBACK editor_procedure(HWND control, UINT message, WPARAM wparam, LPA
         case WM_SETFONT: {
             // A new font resets the character format; the colour stays.
             call_control(control, message, wparam, lparam);
-            const GadgetRecord* r = gadget_of_window(control);
+            const GadgetRecord* r = registered_gadget(control, true);
             apply_front_color(control, r ? static_cast<Color>(r->words[kFrontWord]) : kNoColor);
             return 0;
         }

@@ -565,11 +565,11 @@ LRESULT CALLBACK tree_procedure(HWND control, UINT message, WPARAM wparam, LPARA
         }
         case WM_LBUTTONDOWN:
             if (!has_check_boxes(control)) break;
-            if (GadgetRecord* r = gadget_of_window(control)) return on_state_icon_click(control, r, wparam, lparam);
+            if (GadgetRecord* r = registered_gadget(control, true)) return on_state_icon_click(control, r, wparam, lparam);
             break;
         case WM_KEYDOWN:
             if (wparam != VK_SPACE || !has_check_boxes(control)) break;
-            if (GadgetRecord* r = gadget_of_window(control)) return on_space(control, r, wparam, lparam);
+            if (GadgetRecord* r = registered_gadget(control, true)) return on_space(control, r, wparam, lparam);
             break;
         default:
             break;

@@ -107,13 +107,14 @@ constexpr LONG_PTR kTornDown = -1;
 ObjectTable* gadget_table();
 GadgetRecord* find_gadget(ObjectId number);
 HWND gadget_handle(ObjectId number);
-// The record of a native window that is a live gadget of this program.
-GadgetRecord* gadget_of_window(HWND window);
+// The record of a native window that is a live gadget of this program, by
+// the registry, as the gadget's own subclass procedure finds it. With
+// `confirmed` the window's property must name it too, so that a foreign
+// control with a matching identifier is not taken for a gadget; paths
+// taken on every message skip that read, under Wine a round trip to its
+// server.
+GadgetRecord* registered_gadget(HWND window, bool confirmed = false);
 bool carries_gadget_id(HWND window);
-// The same by the registry alone, as the gadget's own subclass procedure
-// finds it, reading no window property: for paths taken on every message,
-// where under Wine each property read is a round trip to its server.
-GadgetRecord* registered_gadget(HWND window);
 
 // The creation protocol, steps 3 to 6: the native control in the current
 // gadget list, then the reserved record. Null (and no record) on failure.

@@ -133,22 +133,14 @@ HWND gadget_handle(ObjectId number) {
     return record ? record->handle : nullptr;
 }
 
-GadgetRecord* registered_gadget(HWND window) {
-    LONG_PTR id = kTornDown;
-    return recorded_gadget(window, id);
-}
-
-GadgetRecord* gadget_of_window(HWND window) {
+GadgetRecord* registered_gadget(HWND window, bool confirmed) {
     LONG_PTR id = kTornDown;
     GadgetRecord* record = recorded_gadget(window, id);
-    // The record naming this very window proves the identity; the property
-    // is checked too so that a foreign control with a matching id is not
-    // taken for a gadget.
-    if (!record) return nullptr;
+    if (!record || !confirmed) return record;
     return reinterpret_cast<LONG_PTR>(GetPropW(window, kGadgetIdProperty)) == id ? record : nullptr;
 }
 
-bool carries_gadget_id(HWND window) { return gadget_of_window(window) != nullptr; }
+bool carries_gadget_id(HWND window) { return registered_gadget(window, true) != nullptr; }
 
 HWND create_gadget_window(const GadgetWindow& request) {
     return CreateWindowExW(request.extended_style, request.class_name, request.text ? request.text : L"",
