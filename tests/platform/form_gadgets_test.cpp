@@ -97,7 +97,9 @@ TEST_F(FormTest, AClickIsOneEventWithTheButtonsNumberAndReuseDestroysTheOldButto
     create_button(4, 0, 60, 100, 22, L"Check", BS_AUTOCHECKBOX);
     set_gadget_state(4, 1);
     EXPECT_EQ(gadget_state(4), 1);
-    set_gadget_state(4, std::int64_t{1} << 32);  // the whole value counts
+    set_gadget_state(4, 0);
+    EXPECT_EQ(gadget_state(4), 0);
+    set_gadget_state(4, std::int64_t{1} << 32);  // the whole value counts, not its low half
     EXPECT_EQ(gadget_state(4), 1);
     EXPECT_EQ(main_event_queue().suppression, 0);
 }

@@ -128,28 +128,35 @@ TEST_F(WindowTest, TheBackgroundLeavesOutShownChildrenOnly) {
     HWND first = child(WS_VISIBLE, 10);
     child(0, 50);
     child(WS_VISIBLE, 75);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 100, -100, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    paint_window_background(dc, window, red);
-    EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));    // the shown child's place: left alone
-    EXPECT_EQ(GetPixel(dc, 60, 20), RGB(255, 0, 0));  // the hidden child's: filled
-    EXPECT_EQ(GetPixel(dc, 85, 20), RGB(0, 0, 0));    // every shown child is mapped
-    // A child's own DC moved to the window's coordinates, as a child asks
-    // for what lies behind it: filled whole, its own place too.
+    testing::pump_for(50);
+    constexpr COLORREF kRed = RGB(255, 0, 0);
+    HBRUSH red = CreateSolidBrush(kRed);
+    HDC own = GetDC(window);
+    paint_window_background(own, window, red);
+    EXPECT_NE(GetPixel(own, 20, 20), kRed);  // the shown child's place: left alone
+    EXPECT_EQ(GetPixel(own, 60, 20), kRed);  // the hidden child's: filled
+    EXPECT_NE(GetPixel(own, 85, 20), kRed);  // every shown child is mapped
+    ReleaseDC(window, own);
+    // A child's own DC, or a buffer's, moved to the window's coordinates,
+    // as a child asks for what lies behind it: filled whole, its place too.
     HDC child_dc = GetDC(first);
     SetViewportOrgEx(child_dc, -10, -10, nullptr);
     paint_window_background(child_dc, window, red);
-    EXPECT_EQ(GetPixel(child_dc, 25, 25), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(child_dc, 25, 25), kRed);
     ReleaseDC(first, child_dc);
-    SelectObject(dc, old);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 20, -20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC buffer = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(buffer, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(buffer, bitmap);
+    SetViewportOrgEx(buffer, -10, -10, nullptr);
+    paint_window_background(buffer, window, red);
+    EXPECT_EQ(GetPixel(buffer, 25, 25), kRed);
+    SelectObject(buffer, old);
     DeleteObject(bitmap);
+    DeleteDC(buffer);
     DeleteObject(red);
-    DeleteDC(dc);
 }
 
 TEST_F(WindowTest, NumbersThatNameNoWindowDoNothing) {

@@ -82,14 +82,12 @@ std::vector<RECT> children_cut_out(HWND window) {
     return areas;
 }
 
-// A child drawing what lies behind it (a themed button's corners) hands
-// the window its own DC, moved to the window's coordinates. The cut-outs
-// would be taken in the child's pixels there, and the child's own place is
-// exactly what it asks for, so such a DC is filled whole.
-bool is_other_windows_dc(HDC dc, HWND window) {
-    HWND owner = WindowFromDC(dc);
-    return owner && owner != window;
-}
+// Only the window's own DC leaves its children's places out. A child
+// drawing what lies behind it (a themed button's corners) hands the window
+// its own DC, or a buffer's memory DC, moved to the window's coordinates:
+// the cut-outs would be taken in the wrong pixels there, and the child's
+// own place is exactly what it asks for, so such a DC is filled whole.
+bool is_other_than_own_dc(HDC dc, HWND window) { return WindowFromDC(dc) != window; }
 
 }  // namespace
 
@@ -158,7 +156,7 @@ int paint_window_background(HDC dc, HWND window, HBRUSH brush) {
     GetClientRect(window, &client);
     HRGN saved = CreateRectRgnIndirect(&client);
     const bool had_clip = saved && GetClipRgn(dc, saved) == 1;
-    if (!is_other_windows_dc(dc, window))
+    if (!is_other_than_own_dc(dc, window))
         for (const RECT& area : children_cut_out(window)) cut_out(dc, area);
     FillRect(dc, &client, brush);
     SelectClipRgn(dc, had_clip ? saved : nullptr);
