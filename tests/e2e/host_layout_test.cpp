@@ -774,11 +774,16 @@ TEST(HostLayout, AStoppedAddonDoesNotHoldUpTheHost) {
     const Panes dragged = layout_for(1000, 700, ratios);
     EXPECT_TRUE(pump_until([&] { return current_panes(host) == dragged; }, 5000));
     EXPECT_TRUE(host.responsive(2000));
-    // The add-on is really stopped: it has not moved. Running again, it catches up.
+    EXPECT_TRUE(types_into(host, 1, 2, 50, 38, "x", L"x"));  // another pane takes keys
+    // The add-on is really stopped: it has not moved. Running again, it
+    // catches up, and takes keys once the host has attached it again.
     const RECT still = window_rect(ember);
     EXPECT_EQ(still.right - still.left, before.right - before.left);
     signal_addon(label, "Emberpane", "CONT");
     EXPECT_TRUE(shows_layout(host, dragged));
+    EXPECT_TRUE(pump_until([&] { return IsHungAppWindow(ember) == FALSE; }, 5000));
+    pump_for(1500);
+    EXPECT_TRUE(types_into(host, 2, 2, 50, 38, "y", L"y"));
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
