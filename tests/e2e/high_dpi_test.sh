@@ -48,11 +48,13 @@ for dpi in 120 144 168 192; do
     touch "$prefix/.tessel-dpi"
   fi
   echo "== $dpi DPI"
-  layout_display=$DISPLAY
-  [ "$dpi" -lt 168 ] || layout_display=$(large_display)
   run_in "$prefix" "$DISPLAY" "$tests/gadget_tests.exe" --gtest_brief=1 --gtest_filter='AddonWindow.EveryLabel*'
-  run_in "$prefix" "$DISPLAY" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.EveryWindow*'
-  run_in "$prefix" "$layout_display" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.ThePanes*'
+  if [ "$dpi" -lt 168 ]; then
+    run_in "$prefix" "$DISPLAY" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.*'
+  else
+    run_in "$prefix" "$DISPLAY" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.EveryWindow*'
+    run_in "$prefix" "$(large_display)" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.ThePanes*'
+  fi
 done
 [ $failed -eq 0 ] && echo "PASS"
 exit $failed

@@ -66,9 +66,11 @@ TEST_F(WindowTest, CentringOnAParentWithoutOneLeavesThePlatformsPlacement) {
         ASSERT_NE(window, nullptr);
         EXPECT_EQ(window_rect(window).left, 123) << flags;
         EXPECT_EQ(window_rect(window).top, 77) << flags;
-        // "No position" is left to the platform, never taken as a place.
+        // "No position" is left to the platform, never taken as a place;
+        // the x given beside it is kept.
         window = as_window(open_window(1, 123, kKeepCurrent, 200, 100, L"c", flags));
         EXPECT_GT(window_rect(window).top, -1000) << flags;
+        EXPECT_EQ(window_rect(window).left, 123) << flags;
     }
 }
 

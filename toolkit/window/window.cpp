@@ -140,10 +140,16 @@ void fit_on_its_screen(HWND window) {
                  fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// `kept_x`, where not "no position", is an x given without a y beside a
+// centring flag: kept where the centring leaves the window alone.
 void place_window(HWND window, unsigned flags, bool explicit_position, int x, int y,
-                  DWORD style) {
+                  DWORD style, int kept_x) {
     if (flags & (kWindowCentreScreen | kWindowCentreParent)) {
         centre_window(window, flags);
+        RECT outer{};
+        const bool centred = (flags & kWindowCentreScreen) && !(flags & kWindowCentreParent);
+        if (kept_x != kKeepCurrent && !centred && GetWindowRect(window, &outer))
+            move_window_to(window, kept_x, outer.top);
     } else if (explicit_position) {
         const int correction =
             (composition_enabled() && (style & WS_THICKFRAME)) ? kCompositionFrameCorrection : 0;
@@ -227,7 +233,9 @@ std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
     record->handle = window;
     record->ready = 0;
     window_ids().set(window, number + 1);
-    place_window(window, flags, !platform_placement, place_x, place_y, style.style);
+    const bool centring = (flags & (kWindowCentreScreen | kWindowCentreParent)) != 0;
+    const int kept_x = centring && x != kKeepCurrent && y == kKeepCurrent ? scale_x(x) : kKeepCurrent;
+    place_window(window, flags, !platform_placement, place_x, place_y, style.style, kept_x);
     if (!style.hidden) ShowWindow(window, show_command(style.style, style.no_activate));
     record->minimized_or_maximized = (style.style & (WS_MAXIMIZE | WS_MINIMIZE)) ? 1 : 0;
     install_focus_accelerators(*record);
