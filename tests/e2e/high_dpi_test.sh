@@ -7,6 +7,7 @@
 # on, where "Split" outgrows the smaller one. Runs inside with-display.sh.
 # Usage: high_dpi_test.sh TESTS_FOLDER
 set -uo pipefail
+set -f  # the tests' filters hold '*', never a file pattern here
 tests=$1
 failed=0
 large=""
@@ -26,12 +27,16 @@ large_display() {
   echo "$large_name"
 }
 
-# Runs a test program in the prefix, its Wine services started first.
+# Runs test programs in the prefix on a display, one after another under
+# one Wine server, its services started first: each argument is a program
+# and its options, split on blanks.
 run_in() {
   local prefix=$1 display=$2; shift 2
   DISPLAY="$display" WINEPREFIX="$prefix" wineserver -p >/dev/null 2>&1 || true
   DISPLAY="$display" WINEPREFIX="$prefix" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-  DISPLAY="$display" WINEPREFIX="$prefix" wine "$@" </dev/null || failed=1
+  for command in "$@"; do
+    DISPLAY="$display" WINEPREFIX="$prefix" wine $command </dev/null || failed=1
+  done
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
 }
 
@@ -40,20 +45,22 @@ for dpi in 120 144 168 192; do
   if [ ! -f "$prefix/.tessel-dpi" ]; then
     rm -rf "$prefix"
     cp -a "$WINEPREFIX" "$prefix"
-    for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
-               'HKCU\Control Panel\Desktop'; do
-      WINEPREFIX="$prefix" wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
-    done
+    hex=$(printf '%08x' "$dpi")
+    printf 'REGEDIT4\n\n[%s]\n"LogPixels"=dword:%s\n\n[%s]\n"LogPixels"=dword:%s\n' \
+      'HKEY_LOCAL_MACHINE\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' "$hex" \
+      'HKEY_CURRENT_USER\Control Panel\Desktop' "$hex" > "$prefix/dpi.reg"
+    WINEPREFIX="$prefix" wine regedit /S "$prefix/dpi.reg" >/dev/null 2>&1 </dev/null
     WINEPREFIX="$prefix" wineserver -w
     touch "$prefix/.tessel-dpi"
   fi
   echo "== $dpi DPI"
-  run_in "$prefix" "$DISPLAY" "$tests/gadget_tests.exe" --gtest_brief=1 --gtest_filter='AddonWindow.EveryLabel*'
+  labels="$tests/gadget_tests.exe --gtest_brief=1 --gtest_filter=AddonWindow.EveryLabel*"
   if [ "$dpi" -lt 168 ]; then
-    run_in "$prefix" "$DISPLAY" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.*'
+    run_in "$prefix" "$DISPLAY" "$labels" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.*"
   else
-    run_in "$prefix" "$DISPLAY" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.EveryWindow*'
-    run_in "$prefix" "$(large_display)" "$tests/host_tests.exe" --gtest_brief=1 --gtest_filter='HighDpi.ThePanes*'
+    run_in "$prefix" "$DISPLAY" "$labels" \
+      "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.EveryWindow*"
+    run_in "$prefix" "$(large_display)" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.ThePanes*"
   fi
 done
 [ $failed -eq 0 ] && echo "PASS"
