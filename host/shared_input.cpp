@@ -34,6 +34,7 @@ constexpr UINT_PTR kGuardTimer = 0x7E60;
 constexpr UINT kGuardPeriod = 1000;  // ms: the platform calls a window hung after 5 s
 
 bool detached[kLastSlot + 1] = {};
+DWORD addon_threads[kLastSlot + 1] = {};  // looked up once a window is captured
 
 HWND main_window() { return window_handle(kMainWindow); }
 
@@ -53,9 +54,8 @@ GUITHREADINFO input_of(DWORD thread) {
 }
 
 // Whether the add-on's thread holds the shared focus, activation or capture.
-bool holds_shared_input(DWORD addon_thread) {
-    const GUITHREADINFO info = input_of(GetCurrentThreadId());
-    for (HWND window : {info.hwndFocus, info.hwndActive, info.hwndCapture})
+bool holds(const GUITHREADINFO& shared, DWORD addon_thread) {
+    for (HWND window : {shared.hwndFocus, shared.hwndActive, shared.hwndCapture})
         if (window && GetWindowThreadProcessId(window, nullptr) == addon_thread) return true;
     return false;
 }
@@ -80,20 +80,25 @@ bool attach(DWORD addon_thread) {
     return true;
 }
 
-void guard_slot(int i) {
+// Four round trips to the platform a second while nothing happens: the
+// shared input once, and whether each add-on is hung (never, once its
+// window is gone).
+void guard_slot(int i, const GUITHREADINFO& shared) {
     HWND embedded = slot_table()[static_cast<std::size_t>(i)].window;
-    const DWORD thread = embedded ? GetWindowThreadProcessId(embedded, nullptr) : 0;
-    if (!thread || thread == GetCurrentThreadId()) return;  // none, or gone
+    DWORD& thread = addon_threads[i];
+    if (embedded && !thread) thread = GetWindowThreadProcessId(embedded, nullptr);
+    if (!thread || thread == GetCurrentThreadId()) return;
     const bool hung = IsHungAppWindow(embedded) != FALSE;
     if (hung == detached[i]) {
-        if (!hung && holds_shared_input(thread)) PostMessageW(embedded, WM_NULL, 0, 0);
+        if (!hung && holds(shared, thread)) PostMessageW(embedded, WM_NULL, 0, 0);
         return;
     }
     if (hung ? detach(thread) : attach(thread)) detached[i] = hung;
 }
 
 void CALLBACK guard_addons(HWND, UINT, UINT_PTR, DWORD) {
-    for (int i = kFirstSlot; i <= kLastSlot; ++i) guard_slot(i);
+    const GUITHREADINFO shared = input_of(GetCurrentThreadId());
+    for (int i = kFirstSlot; i <= kLastSlot; ++i) guard_slot(i, shared);
 }
 
 // The add-on window, captured in a pane, that holds the keyboard focus.
@@ -123,7 +128,13 @@ LRESULT draw_caption(HWND main, WPARAM active, LPARAM lparam) {
 }  // namespace
 
 void guard_shared_input() {
-    if (HWND main = main_window()) SetTimer(main, kGuardTimer, kGuardPeriod, guard_addons);
+    HWND main = main_window();
+    if (!main) return;
+    // The last add-on to show its window took the shared activation; "Split"
+    // takes it back, so that no add-on holds the input, and none is woken
+    // by the checks, until the user clicks into one.
+    SetActiveWindow(main);
+    SetTimer(main, kGuardTimer, kGuardPeriod, guard_addons);
 }
 
 LRESULT route_shared_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -690,8 +690,9 @@ TEST(HostLayout, AHungAddonLetsGoOfTheKeyboardUntilItAnswers) {
     EXPECT_EQ(host.close_and_wait(), 0u);
 }
 
-// Windows attaches an add-on's input to the host's on a capture; the host
-// detaches it, so that even a stopped add-on cannot hold up a drag or a close.
+// An add-on whose input is attached to the host's, as the platform does on
+// a capture, and that stops while the user is not in it, holds up neither
+// a drag nor a close.
 TEST(HostLayout, AStoppedAddonWithItsInputAttachedDoesNotHoldUpTheHost) {
     const std::wstring label = L"attached";
     HostRun host(prepare_host(label, {{2, fake_addon(L"attached")}}));
