@@ -7,13 +7,13 @@
 // or is sized, and when activation, focus or capture moves. (A menu or a
 // list of an add-on opening or closing over the panes needs nothing more
 // of its own: the pixel checks after each find the panes as their add-ons
-// draw them afresh.) On each, the captured windows are asked to draw themselves again three
-// times: soon, so that a drag or a resize shows the add-ons moving with it,
-// and then only what the host may have covered; once the host has settled,
-// for a copy that came after the first; and once more well after, for a
-// copy later still, seen when "Split" was activated just as its add-ons
-// drew themselves (parts of a pane stayed grey in one start in four
-// without it).
+// draw them afresh.) On each, the captured windows are asked to draw
+// themselves again three times: soon, so that a drag or a resize shows the
+// add-ons moving with it, and then only what the host may have covered;
+// once the host has settled, for a copy that came after the first; and
+// once more well after, for a copy later still, seen when "Split" was
+// activated just as its add-ons drew themselves (parts of a pane stayed
+// grey in one start in four without it).
 // A pane that moves would carry that grey image along with it and show it
 // until its add-on had drawn itself again, so a pane is moved without
 // copying: the screen keeps the add-on's own picture until the add-on
