@@ -8,6 +8,7 @@
 namespace tessel {
 namespace {
 
+using testing::bin_directory;
 using testing::client_rect;
 using testing::window_rect;
 
@@ -72,6 +73,23 @@ TEST_F(WindowTest, CentringOnAParentWithoutOneLeavesThePlatformsPlacement) {
         EXPECT_GT(window_rect(window).top, -1000) << flags;
         EXPECT_EQ(window_rect(window).left, 123) << flags;
     }
+    // A pop-up with no position goes where the platform puts a window of a
+    // program started at 300,200, not at 0,0.
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USEPOSITION;
+    startup.dwX = 300;
+    startup.dwY = 200;
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"\"" + bin_directory() + L"editor_probe.exe\" placement";
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    DWORD place = 0;
+    WaitForSingleObject(process.hProcess, 10000);
+    GetExitCodeProcess(process.hProcess, &place);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(place, 300u << 16 | 200u);
 }
 
 TEST_F(WindowTest, TableGrowsFromSixteenToFiftySixForNumberForty) {

@@ -158,6 +158,25 @@ void place_window(HWND window, unsigned flags, bool explicit_position, int x, in
     fit_on_its_screen(window);
 }
 
+// The platform places only an overlapped window itself (at the position
+// its program was started with, or by its own cascade); a pop-up given
+// "no position" lands at 0,0. So such a pop-up is made overlapped and
+// restyled before anything but its creation has seen it.
+HWND create_native_window(const WindowStyle& style, DWORD native_style, const wchar_t* class_name,
+                          const wchar_t* title, int x, int y, const RECT& frame) {
+    const bool restyle = x == kPositionDefault && (native_style & WS_POPUP);
+    HWND window = CreateWindowExW(style.extended, class_name, title,
+                                  restyle ? native_style & ~WS_POPUP : native_style, x, y,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, module_instance(), nullptr);
+    if (window && restyle) {
+        SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(native_style));
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return window;
+}
+
 void install_focus_accelerators(WindowRecord& record) {
     auto* entries = static_cast<ACCEL*>(std::calloc(2, sizeof(ACCEL)));
     if (!entries) return;
@@ -220,10 +239,8 @@ std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
 
     constexpr DWORD kToolkitBits =
         kWindowCentreScreen | kWindowCentreParent | kWindowToolWindow | kWindowNoActivate;
-    HWND window = CreateWindowExW(style.extended, class_name, title ? title : L"",
-                                  style.style & ~kToolkitBits, place_x, place_y,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, module_instance(), nullptr);
+    HWND window = create_native_window(style, style.style & ~kToolkitBits, class_name,
+                                       title ? title : L"", place_x, place_y, frame);
     if (!window) {
         UnregisterClassW(class_name, module_instance());
         release_object(*table, number);
