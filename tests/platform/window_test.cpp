@@ -109,10 +109,15 @@ TEST_F(WindowTest, AllocatedNumbersWorkAndAreDistinct) {
     close_window(first);
     close_window(second);
     EXPECT_EQ(window_handle(first), nullptr);
-    // Its class goes with it.
-    WNDCLASSW left{};
-    const std::wstring name = L"WindowClass_" + std::to_wstring(first);
-    EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), name.c_str(), &left));
+    // Its class goes with it, as does that of one destroyed another way.
+    const std::intptr_t third = open_window(kAllocateNumber, 0, 0, 10, 10, L"", kWindowHidden);
+    DestroyWindow(window_handle(third));
+    open_window(1, 0, 0, 10, 10, L"", kWindowHidden);
+    for (std::intptr_t number : {first, third}) {
+        WNDCLASSW left{};
+        const std::wstring name = L"WindowClass_" + std::to_wstring(number);
+        EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), name.c_str(), &left)) << number;
+    }
 }
 
 TEST_F(WindowTest, ReusingANumberClosesTheOldWindowWithEverythingItHeld) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 #include <cstdlib>
+#include <new>
+#include <vector>
 
 #include <ole2.h>
 
@@ -31,6 +33,7 @@ struct WindowState {
     HCURSOR class_cursor = nullptr;
     bool composition_probed = false;
     bool composition_enabled = false;
+    std::vector<ObjectId> unused_classes;  // of windows gone, to unregister
 };
 
 WindowState& state() {
@@ -48,6 +51,26 @@ PropertyMemo<std::intptr_t>& window_ids() {
 
 void class_name_for(ObjectId number, wchar_t (&name)[48]) {
     std::swprintf(name, 48, L"WindowClass_%lld", static_cast<long long>(number));
+}
+
+// WM_NCDESTROY comes while the window still uses its class, so the class
+// goes at the next open or close: a window destroyed with its parent or
+// by DestroyWindow leaves none behind, whatever its number.
+void mark_class_unused(ObjectId number) {
+    try {
+        state().unused_classes.push_back(number);
+    } catch (const std::bad_alloc&) {
+        // the class stays registered, as the next window of this number would want
+    }
+}
+
+void drop_unused_classes() {
+    std::erase_if(state().unused_classes, [](ObjectId number) {
+        wchar_t class_name[48];
+        class_name_for(number, class_name);
+        return UnregisterClassW(class_name, module_instance()) ||
+               GetLastError() != ERROR_CLASS_HAS_WINDOWS;
+    });
 }
 
 bool composition_enabled() {
@@ -210,6 +233,7 @@ std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
                           const wchar_t* title, unsigned flags) {
     ObjectTable* table = state().table;
     if (!table) return 0;
+    drop_unused_classes();
     auto* record = static_cast<WindowRecord*>(reserve_object(*table, number));
     if (!record) return 0;
     const bool allocated = number == kAllocateNumber;
@@ -276,17 +300,17 @@ void close_window(ObjectId number) {
     if (HWND owner = GetWindow(window, GW_OWNER)) SetActiveWindow(owner);
     DestroyWindow(window);  // WM_NCDESTROY releases the record
     // Should the platform have refused, the number is still given up.
-    if (find_window_record(number) == record) release_object(*table, number);
-    // Only a class that no window uses any more can go.
-    wchar_t class_name[48];
-    class_name_for(number, class_name);
-    UnregisterClassW(class_name, module_instance());
+    if (find_window_record(number) == record) {
+        release_object(*table, number);
+        mark_class_unused(number);
+    }
+    drop_unused_classes();
     remove_events(main_event_queue(), -1, kAnyField, number, kAnyField);
 }
 
 // Teardown of a toolkit window, in this order: handlers, properties, timers,
-// accelerators, brush, record, queued events. Its class is still in use
-// here; close_window unregisters it once the window is gone.
+// accelerators, brush, record, queued events, and its class marked to go
+// once the window is gone.
 LRESULT clean_up_window(HWND window) {
     const ObjectId number = window_number_of(window);
     if (number == kAllocateNumber) return 1;
@@ -308,6 +332,7 @@ LRESULT clean_up_window(HWND window) {
     }
     if (state().table) release_object(*state().table, number);
     remove_events(main_event_queue(), -1, kAnyField, number, kAnyField);
+    mark_class_unused(number);
     return 1;
 }
 
