@@ -8,6 +8,12 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:-$top/build/wine10-root}
 [ -f "$target/.tessel-ready" ] && exit 0
+# One maker at a time: a second call waits for the first, then finds the
+# root ready.
+mkdir -p "$(dirname "$target")"
+exec 9>"$target.lock"
+flock 9
+[ -f "$target/.tessel-ready" ] && exit 0
 
 # The mirror this machine's own apt sources name.
 mirror=$(grep -hoE '^(URIs:|deb) +https?://[^ ]+/debian/?( |$)' \
