@@ -8,9 +8,10 @@ started=$(date +%s)
 scripts/setup.sh packages
 echo "Packages: $(( $(date +%s) - started )) s"
 
-# The Wine 10 root, mostly downloads, is made while the programs build.
+# The Wine 10 root, mostly downloads, and then the tests' Wine prefix are
+# made while the programs build.
 mkdir -p build
-scripts/setup.sh root > build/wine-root.log 2>&1 &
+{ scripts/setup.sh root && scripts/with-display.sh true; } > build/wine-setup.log 2>&1 &
 root_maker=$!
 
 scripts/check-sources.sh
@@ -24,7 +25,7 @@ cmake -S . -B build/no-gtest -G Ninja --toolchain cmake/mingw-w64.cmake \
 
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
-wait $root_maker || { cat build/wine-root.log; echo "The Wine 10 root could not be made"; exit 1; }
-cat build/wine-root.log
+wait $root_maker || { cat build/wine-setup.log; echo "The Wine 10 root or the tests' prefix could not be made"; exit 1; }
+cat build/wine-setup.log
 echo "Set-up and builds: $(( $(date +%s) - started )) s"
 scripts/with-display.sh ctest --preset mingw
