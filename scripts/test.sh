@@ -5,14 +5,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
+mkdir -p build
+# The Wine 10 root, mostly downloads, is made while the other packages
+# install and the programs build; then the tests' Wine prefix, which needs
+# the X server from those packages (a second root maker waits for the first).
+scripts/setup.sh root-maker
+scripts/setup.sh root > build/wine-root.log 2>&1 &
+root_maker=$!
 scripts/setup.sh packages
 echo "Packages: $(( $(date +%s) - started )) s"
-
-# The Wine 10 root, mostly downloads, and then the tests' Wine prefix are
-# made while the programs build.
-mkdir -p build
 { scripts/setup.sh root && scripts/with-display.sh true; } > build/wine-setup.log 2>&1 &
-root_maker=$!
+prefix_maker=$!
 
 scripts/check-sources.sh
 cmake --preset native >/dev/null
@@ -25,7 +28,8 @@ cmake -S . -B build/no-gtest -G Ninja --toolchain cmake/mingw-w64.cmake \
 
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
-wait $root_maker || { cat build/wine-setup.log; echo "The Wine 10 root or the tests' prefix could not be made"; exit 1; }
-cat build/wine-setup.log
+wait $root_maker || true  # a failure shows in the second maker's log
+cat build/wine-root.log
+wait $prefix_maker || { cat build/wine-setup.log; echo "The Wine 10 root or the tests' prefix could not be made"; exit 1; }
 echo "Set-up and builds: $(( $(date +%s) - started )) s"
 scripts/with-display.sh ctest --preset mingw
