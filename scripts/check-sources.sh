@@ -7,7 +7,10 @@
 # _WIN32_WINNT (Windows 7), which the SDK's headers do not declare for it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h')
+# Without git, every source outside the build folder, which holds the Wine
+# root (with /proc mounted in it while debootstrap makes it).
+sources=$(git ls-files '*.cpp' '*.h' 2>/dev/null ||
+          find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
 deprecated='\b(strcpy|strcat|strncpy|strncat|wcscpy|wcscat|wcsncpy|wcsncat|sprintf|vsprintf|_snprintf|_snwprintf|scanf|fscanf|sscanf|swscanf|fwscanf|wscanf|fopen|_wfopen|freopen|_wfreopen|getenv|_wgetenv|strtok|wcstok|localtime|gmtime|ctime|asctime|mbstowcs|wcstombs|strdup|wcsdup|strerror|_open|_sopen|tmpnam|_wtmpnam)\s*\('
 assignment='\b(if|while)\s*\(+\s*[][A-Za-z0-9_.>-]+\s*=[^=]'
 newer='\b(GetSystemTimePreciseAsFileTime|GetDpiForWindow|GetDpiForSystem|GetDpiForMonitor|GetSystemMetricsForDpi|AdjustWindowRectExForDpi|SystemParametersInfoForDpi|SetProcessDpiAwarenessContext|SetThreadDpiAwarenessContext|GetThreadDpiAwarenessContext|SetProcessDpiAwareness|EnableNonClientDpiScaling|CreateFile2|GetCurrentThreadStackLimits|SetThreadDescription|GetPointerType|InitializeSynchronizationBarrier|WaitOnAddress|WakeByAddressSingle|VirtualAlloc2|GetOverlappedResultEx|PathCchCombine|PathCchAppend)\s*\('
