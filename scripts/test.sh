@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
 mkdir -p build
+# The Wine root is made in the background: any password is asked for here.
+[ "$(id -u)" -eq 0 ] || sudo -v
 # The Wine 10 root, mostly downloads, is made while the other packages
 # install and the programs build; then the tests' Wine prefix, which needs
 # the X server from those packages (a second root maker waits for the first).
