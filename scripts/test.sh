@@ -10,13 +10,13 @@ mkdir -p build
 [ "$(id -u)" -eq 0 ] || sudo -v
 # The Wine 10 root, mostly downloads, is made while the other packages
 # install and the programs build; then the tests' Wine prefix, which needs
-# the X server from those packages (a second root maker waits for the first).
+# the X server from those packages (with-display.sh waits for the root).
 scripts/setup.sh root-maker
 scripts/setup.sh root > build/wine-root.log 2>&1 &
 root_maker=$!
 scripts/setup.sh packages
 echo "Packages: $(( $(date +%s) - started )) s"
-{ scripts/setup.sh root && scripts/with-display.sh true; } > build/wine-setup.log 2>&1 &
+scripts/with-display.sh true > build/wine-setup.log 2>&1 &
 prefix_maker=$!
 
 scripts/check-sources.sh
