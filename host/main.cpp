@@ -40,14 +40,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         stop_toolkit();
         return kNoMainWindow;
     }
+    // The client area as opened, which the screen's work area may have made
+    // smaller than asked: the one the panes are laid out in.
+    RECT opened{};
+    GetClientRect(window_handle(host::kMainWindow), &opened);
     set_window_callback(host::host_window_callback);
     for (loop_index = host::kFirstSlot; loop_index <= host::kLastSlot; ++loop_index)
         host::launch_and_capture(loop_index);
-    host::build_layout();
+    host::build_layout(opened.right, opened.bottom);
     host::guard_shared_input();
     do last_event = wait_event();
     while (last_event != close_request);
 
+    host::release_shared_input();
     shut_down_addons();
     stop_toolkit();
     return 0;

@@ -29,12 +29,17 @@ constexpr ObjectId kInnerSplitter = 4;
 constexpr ObjectId kOuterSplitter = 5;
 
 void launch_and_capture(int slot);
-void build_layout();
+// Lays the panes out in the client area that "Split" opened with.
+void build_layout(int width, int height);
 LRESULT host_window_callback(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-// The input shared with the add-ons: a hung one detached until it answers,
-// menu keys handed to the add-on that has the focus, "Split"'s caption.
+// The input shared with the add-ons: only the one the user works in, and
+// only while it answers; menu keys handed to the add-on that has the
+// focus, "Split"'s caption.
 void guard_shared_input();
+void release_shared_input();
 LRESULT route_shared_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Moves and sizes an embedded window without waiting on its add-on.
+void place_embedded_window(int slot, HWND window, int width, int height);
 // Called for every message the callback sees; does something only on Wine.
 void keep_embedded_drawn(HWND window, UINT message, LPARAM lparam);
 

@@ -31,5 +31,5 @@ if hits=$(echo "$sources" | xargs grep -nE "$newer" /dev/null); then
   echo "Windows functions newer than the project's _WIN32_WINNT (look them up at run time):"
   echo "$hits"; found=1
 fi
-[ $found -eq 0 ] && echo "Sources: no deprecated C runtime call and no assignment as a condition."
+[ $found -eq 0 ] && echo "Sources: no deprecated C runtime call, no assignment as a condition, no one-line warning suppression before a preprocessor line, no Windows function newer than Windows 7."
 exit $found

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The programs at 120, 144, 168 and 192 DPI: for each, a Wine prefix of
 # that DPI (made once in the build folder, from the test run's own prefix),
-# in which the add-on's labels must fit their controls and every window
-# must open wholly on the test display's 1920x1080 screen; "Split"'s panes
-# must tile it to the pixel, on a 3840x2160 screen of its own from 168 DPI
-# on, where "Split" outgrows the smaller one. Runs inside with-display.sh.
+# in which the add-on's labels must fit their controls, every window must
+# open wholly on the test display's 1920x1080 screen and "Split"'s panes
+# must tile it to the pixel; from 168 DPI on, where "Split" is made smaller
+# to fit that screen, they must also tile it at its full size on a
+# 3840x2160 screen of its own. Runs inside with-display.sh.
 # Usage: high_dpi_test.sh TESTS_FOLDER
 set -uo pipefail
 set -f  # the tests' filters hold '*', never a file pattern here
@@ -14,17 +15,16 @@ large=""
 cleanup() { [ -n "$large" ] && kill "$large" >/dev/null 2>&1; }
 trap cleanup EXIT
 
-# A second X server, for the largest "Split"s.
-large_display() {
-  if [ -z "$large" ]; then
-    for n in $(seq 141 190); do
-      [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { large_name=":$n"; break; }
-    done
-    Xvfb "$large_name" -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
-    large=$!
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${large_name#:}" ] && break; sleep 0.1; done
-  fi
-  echo "$large_name"
+# A second X server, for the largest "Split"s, started once in this shell
+# (never in a subshell, which would keep its process from the trap above).
+start_large_display() {
+  [ -n "$large" ] && return
+  for n in $(seq 141 190); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { large_name=":$n"; break; }
+  done
+  Xvfb "$large_name" -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
+  large=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${large_name#:}" ] && break; sleep 0.1; done
 }
 
 # Runs test programs in the prefix on a display, one after another under
@@ -51,16 +51,22 @@ for dpi in 120 144 168 192; do
       'HKEY_CURRENT_USER\Control Panel\Desktop' "$hex" > "$prefix/dpi.reg"
     WINEPREFIX="$prefix" wine regedit /S "$prefix/dpi.reg" >/dev/null 2>&1 </dev/null
     WINEPREFIX="$prefix" wineserver -w
-    touch "$prefix/.tessel-dpi"
+    # Marked as made only once the DPI reads back: a prefix left at 96 DPI
+    # would pass every check here without testing anything.
+    if WINEPREFIX="$prefix" wine reg query 'HKCU\Control Panel\Desktop' /v LogPixels </dev/null 2>/dev/null |
+         tr -d '\r' | grep -qi "0x$(printf '%x' "$dpi")\$"; then
+      touch "$prefix/.tessel-dpi"
+    else
+      echo "The Wine prefix for $dpi DPI could not be set up"; failed=1; continue
+    fi
+    WINEPREFIX="$prefix" wineserver -w
   fi
   echo "== $dpi DPI"
   labels="$tests/gadget_tests.exe --gtest_brief=1 --gtest_filter=AddonWindow.EveryLabel*"
-  if [ "$dpi" -lt 168 ]; then
-    run_in "$prefix" "$DISPLAY" "$labels" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.*"
-  else
-    run_in "$prefix" "$DISPLAY" "$labels" \
-      "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.EveryWindow*"
-    run_in "$prefix" "$(large_display)" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.ThePanes*"
+  run_in "$prefix" "$DISPLAY" "$labels" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.*"
+  if [ "$dpi" -ge 168 ]; then
+    start_large_display
+    run_in "$prefix" "$large_name" "$tests/host_tests.exe --gtest_brief=1 --gtest_filter=HighDpi.ThePanes*"
   fi
 done
 [ $failed -eq 0 ] && echo "PASS"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "tests/support/platform_support.h"
 #include "toolkit/window/event_pump.h"
@@ -147,6 +149,19 @@ TEST_F(EventPumpTest, ShiftTabOnTheFirstTabStopMovesToTheLast) {
     SetFocus(plain);
     testing::xdotool("key Tab");
     EXPECT_TRUE(testing::pump_until([&] { return GetFocus() == after; }, 2000));
+    // A tab stop of another thread, as an embedded program's, is its own.
+    std::atomic<HWND> foreign{nullptr};
+    std::thread other([&] {
+        foreign = CreateWindowExW(0, L"BUTTON", L"f", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 10, 160, 80, 24,
+                                  window, nullptr, nullptr, nullptr);
+        for (MSG message; GetMessageW(&message, nullptr, 0, 0) > 0;) DispatchMessageW(&message);
+    });
+    ASSERT_TRUE(testing::pump_until([&] { return foreign.load() != nullptr; }, 2000));
+    move_focus(false);
+    EXPECT_EQ(GetFocus(), first);
+    PostThreadMessageW(GetWindowThreadProcessId(foreign, nullptr), WM_QUIT, 0, 0);
+    testing::pump_until([&] { return !IsWindow(foreign); }, 2000);
+    other.join();
 }
 
 }  // namespace

@@ -121,6 +121,9 @@ TEST_F(GadgetTest, KeptValuesComeFromThePlaceInTheCurrentParent) {
     EXPECT_EQ(placed.top, 25);
     EXPECT_EQ(placed.right - placed.left, 150);
     EXPECT_EQ(placed.bottom - placed.top, 80);
+    place_gadget(2, kKeepCurrent, 30, kKeepCurrent, kKeepCurrent);  // likewise in pixels
+    const RECT moved = testing::rect_in(outer, gadget_handle(2)), want{15, 30, 165, 110};
+    EXPECT_TRUE(EqualRect(&moved, &want));
 }
 
 TEST_F(GadgetTest, AButtonIsErasedAndRedrawnInFullOtherKindsOnlyInvalidate) {

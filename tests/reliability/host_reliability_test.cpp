@@ -80,12 +80,16 @@ TEST(NoOrphans, NoAddonOutlivesACloseOrAKilledHost) {
     }
 }
 
+// Stopped by the test itself, with no tool of the machine, so that this
+// also runs on Windows: its thread suspended, whatever it was doing.
 TEST(StoppedAddon, TheHostAnswersQuicklyAndClosingEndsEverythingWithinFiveSeconds) {
-    const std::wstring label = L"stopped-close";
-    HostRun host(prepare_host(label));
+    HostRun host(prepare_host(L"stopped-close"));
     ASSERT_TRUE(host.start());
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
-    signal_addon(label, "Emberpane", "STOP");
+    const DWORD ember = GetWindowThreadProcessId(host.embedded(2), nullptr);
+    HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, ember);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
     double slowest = 0;
     for (int step = 0; step < 10; ++step) {
         const double took = resize_step_ms(host, 700 + 20 * step, 500 + 10 * step);
@@ -93,29 +97,46 @@ TEST(StoppedAddon, TheHostAnswersQuicklyAndClosingEndsEverythingWithinFiveSecond
         slowest = std::max(slowest, took);
     }
     std::printf("with a stopped add-on: slowest of 10 resizes %.0f ms\n", slowest);
+    for (const WPARAM command : {SC_MAXIMIZE, SC_RESTORE, SC_MOVE | HTCAPTION}) {
+        PostMessageW(host.main_window(), WM_SYSCOMMAND, command, 0);
+        EXPECT_TRUE(host.responsive(3000)) << std::hex << command;
+    }
     const ULONGLONG asked = GetTickCount64();
     EXPECT_EQ(host.close_and_wait(5000), 0u);
     EXPECT_TRUE(no_addon_within(5000 - static_cast<DWORD>(std::min<ULONGLONG>(GetTickCount64() - asked, 5000))));
     std::printf("closed with a stopped add-on: all gone after %llu ms\n", GetTickCount64() - asked);
-    signal_addon(label, "Emberpane", "CONT");  // should anything be left
+    ResumeThread(thread);  // should anything be left
+    CloseHandle(thread);
 }
 
 TEST(Idle, AnIdleHostAndItsAddonsUseAlmostNoProcessor) {
+    // Off "Split": Wine polls for the pointer to leave a control, and misses
+    // it where the control moves away under it, as panes do at start-up.
+    xdotool("mousemove 0 0");
     const std::wstring label = L"idle";
     HostRun host(prepare_host(label));
     ASSERT_TRUE(host.start());
     ASSERT_TRUE(host.wait_captured({1, 2, 3}));
-    Sleep(1000);  // let start-up's painting settle
+    Sleep(1000);  // let start-up's layout and painting settle
+    // The keyboard in a pane's tree (a blinking caret alone costs Wine 10 to
+    // 20 ms in 10 s inside "Split", none in an add-on alone).
+    POINT tree{100, 300};
+    ClientToScreen(host.embedded(2), &tree);
+    click_at(tree.x, tree.y);
+    Sleep(1000);
     const char* programs[] = {"Tessel", "Cobaltpane", "Emberpane", "Saffronpane"};
     double before[4];
     for (int i = 0; i < 4; ++i) {
         before[i] = program_cpu_ms(label, programs[i]);
         ASSERT_GT(before[i], 0) << programs[i] << ": its start-up was counted";
     }
-    Sleep(10'000);
+    // The machine charges whole 10 ms ticks to whoever runs at each: 20 s
+    // makes that noise half as large.
+    Sleep(20'000);
     for (int i = 0; i < 4; ++i) {
-        const double used = program_cpu_ms(label, programs[i]) - before[i];
-        std::printf("idle 10 s: %-12s %5.0f ms of processor (start-up: %.0f ms)\n", programs[i], used, before[i]);
+        const double used = (program_cpu_ms(label, programs[i]) - before[i]) / 2;
+        std::printf("idle, per 10 s: %-12s %5.1f ms of processor (start-up: %.0f ms)\n", programs[i], used,
+                    before[i]);
         EXPECT_LT(used, 20.0) << programs[i];
     }
     EXPECT_EQ(host.close_and_wait(), 0u);

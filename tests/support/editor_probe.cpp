@@ -2,11 +2,13 @@
 // that the rich-edit libraries can be taken away from it. Exit code: 0 no
 // editor, 1 "RICHEDIT50W", 2 "RichEdit20W", 3 any other class.
 // With the argument "placement" it opens a pop-up with no position instead,
-// and its exit code is where the platform put it: left << 16 | top.
+// and its exit code is where the platform put it: left << 16 | top (-2
+// where its client area is not the size asked).
 #include <cwchar>
 
 #include "toolkit/forms/editor.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/window/dpi.h"
 #include "toolkit/window/window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
@@ -15,8 +17,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     if (std::wcscmp(arguments, L"placement") == 0) {
         HWND popup = as_window(
             open_window(0, kKeepCurrent, kKeepCurrent, 50, 50, L"", WS_POPUP | kWindowHidden));
-        RECT outer{};
-        if (!popup || !GetWindowRect(popup, &outer)) return -1;
+        RECT outer{}, client{};
+        if (!popup || !GetWindowRect(popup, &outer) || !GetClientRect(popup, &client)) return -1;
+        if (client.right != scale_x(50) || client.bottom != scale_y(50)) return -2;  // not the size asked
         return static_cast<int>((outer.left & 0xFFFF) << 16 | (outer.top & 0xFFFF));
     }
     open_window(0, 0, 0, 200, 200, L"Editor probe", WS_POPUP | kWindowHidden);

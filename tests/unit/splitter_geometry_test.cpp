@@ -167,6 +167,12 @@ TEST(Placement, AWindowIsMovedJustEnoughAndShrunkToTheWorkArea) {
     EXPECT_EQ(fit_inside(fits, work), fits);
     EXPECT_EQ(fit_inside({1998, 305, 2828, 1373}, work), (ScreenBox{1090, 0, 1920, 1040}));
     EXPECT_EQ(fit_inside({-50, -20, 150, 80}, work), (ScreenBox{0, 0, 200, 100}));
+    // Invisible borders of 7 px round the visible frame stay outside the work area.
+    EXPECT_EQ(fit_on_screen({-7, 0, 207, 107}, {0, 0, 200, 100}, work, false), (ScreenBox{-7, 0, 207, 107}));
+    EXPECT_EQ(fit_on_screen({1800, 10, 2014, 117}, {1807, 10, 2007, 110}, work, false),
+              (ScreenBox{1713, 10, 1927, 117}));
+    EXPECT_EQ(fit_on_screen({-3000, 0, -2000, 100}, {-3000, 0, -2000, 100}, work, true),
+              (ScreenBox{-3000, 0, -2000, 100}));  // minimised or maximised: the platform's
     EXPECT_EQ(fit_inside({260, -3, 1670, 1092}, work), (ScreenBox{260, 0, 1670, 1040}));
     EXPECT_EQ(fit_inside({100, 100, 4000, 300}, {-1920, 0, 0, 1080}), (ScreenBox{-1920, 100, 0, 300}));
 }

@@ -86,18 +86,30 @@ void move_gadget_window(const GadgetRecord* record, int x, int y, int width, int
         RedrawWindow(record->handle, nullptr, nullptr, kButtonRedraw);
 }
 
-void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
+int same_pixels(int value) { return value; }
+
+// Moves the gadget's window, each keep-current value replaced by what the
+// gadget has now, the others scaled to pixels.
+void move_keeping(GadgetRecord* record, int x, int y, int width, int height, int (*scale_across)(int),
+                  int (*scale_down)(int)) {
     const GadgetTypeOps& ops = *record->ops;
     Rectangle now{};
     if (x == kKeepCurrent || y == kKeepCurrent || width == kKeepCurrent ||
         height == kKeepCurrent)
         now = placement_in_parent(record->handle);
-    x = kept_or(x, ops.get_x, record, now.x, scale_x);
-    y = kept_or(y, ops.get_y, record, now.y, scale_y);
-    width = kept_or(width, ops.get_width, record, now.width, scale_x);
-    height = kept_or(height, ops.get_height, record, now.height, scale_y);
+    x = kept_or(x, ops.get_x, record, now.x, scale_across);
+    y = kept_or(y, ops.get_y, record, now.y, scale_down);
+    width = kept_or(width, ops.get_width, record, now.width, scale_across);
+    height = kept_or(height, ops.get_height, record, now.height, scale_down);
     move_gadget_window(record, x, y, width, height);
 }
+
+void default_resize(GadgetRecord* record, int x, int y, int width, int height) {
+    move_keeping(record, x, y, width, height, scale_x, scale_y);
+}
+
+int units_or_kept_x(int pixels) { return pixels == kKeepCurrent ? kKeepCurrent : units_within_x(pixels); }
+int units_or_kept_y(int pixels) { return pixels == kKeepCurrent ? kKeepCurrent : units_within_y(pixels); }
 
 int window_extent(HWND window, bool width) {
     RECT area{};
@@ -184,9 +196,9 @@ void place_gadget(ObjectId gadget, int x, int y, int width, int height) {
     GadgetRecord* record = find_gadget(gadget);
     if (!record) return;
     if (record->ops->resize)
-        record->ops->resize(record, units_within_x(x), units_within_y(y), units_within_x(width),
-                            units_within_y(height));
-    else move_gadget_window(record, x, y, width, height);
+        record->ops->resize(record, units_or_kept_x(x), units_or_kept_y(y), units_or_kept_x(width),
+                            units_or_kept_y(height));
+    else move_keeping(record, x, y, width, height, same_pixels, same_pixels);
 }
 
 void resize_gadget_window(GadgetRecord* record, int x, int y, int width, int height) {

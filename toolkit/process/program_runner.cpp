@@ -174,12 +174,19 @@ StartPlan plan_start(unsigned flags, ProgramHandle sender) {
     return plan;
 }
 
-void run_started(HANDLE process, HANDLE suspended_thread, unsigned flags) {
+// False where a program started suspended could not be resumed: it would
+// never run, and is ended.
+bool run_started(HANDLE process, HANDLE suspended_thread, unsigned flags) {
     if (suspended_thread) {
-        ResumeThread(suspended_thread);
+        const bool resumed = ResumeThread(suspended_thread) != static_cast<DWORD>(-1);
         CloseHandle(suspended_thread);
+        if (!resumed) {
+            if (process) TerminateProcess(process, kTerminatedExitCode);
+            return false;
+        }
     }
     if ((flags & kStartWait) && process) WaitForSingleObject(process, INFINITE);
+    return true;
 }
 
 // A kept program's record is made before its process runs (it is started
@@ -188,15 +195,16 @@ void run_started(HANDLE process, HANDLE suspended_thread, unsigned flags) {
 ProgramHandle finish_start(HANDLE process, std::intptr_t process_id, const Redirection& kept,
                            unsigned flags, HANDLE suspended_thread = nullptr) {
     if (!(flags & kStartKeepOpen)) {
-        run_started(process, suspended_thread, flags);
+        const bool running = run_started(process, suspended_thread, flags);
         if (process) CloseHandle(process);
-        return kProgramNotKept;
+        return running ? kProgramNotKept : 0;
     }
     const ProgramRecord record{process, process_id, kept.input_write, kept.output_read,
                                kept.error_read, static_cast<std::intptr_t>(flags)};
     if (ProgramHandle handle = add_record(record)) {
-        run_started(process, suspended_thread, flags);
-        return handle;
+        if (run_started(process, suspended_thread, flags)) return handle;
+        close_program(handle);
+        return 0;
     }
     // Nobody could ever end a process whose record is lost: end it now.
     if (process) {

@@ -90,7 +90,11 @@ struct Descendants {
 BOOL CALLBACK collect_descendant(HWND window, LPARAM list) noexcept {
     auto& found = *reinterpret_cast<Descendants*>(list);
     const auto style = GetWindowLongW(window, GWL_STYLE);
-    const bool eligible = (style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window);
+    // Only the calling thread's: a window of another program embedded here
+    // has a keyboard of its own, and moving the focus into it would wait
+    // on that program.
+    const bool eligible = (style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window) &&
+                          GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
     try {
         found.all.push_back({window, eligible});
     } catch (...) {
@@ -121,7 +125,8 @@ HACCEL accelerator_table_for(HWND active) {
     if (focus && key_down(VK_TAB) && !modifier_down() && has_tab_entry(record) &&
         control_takes_tab(focus))
         return nullptr;
-    if (active && modifier_down()) show_focus_cues(active);
+    if (active && modifier_down() && GetWindowThreadProcessId(active, nullptr) == GetCurrentThreadId())
+        show_focus_cues(active);
     if ((focus && GetPropW(focus, kHotkeyProperty)) || !record) return nullptr;
     return record->accelerator_table;
 }

@@ -69,12 +69,21 @@ LRESULT on_size(const Message& m) {
     return 0;
 }
 
+// The focus a window gets back on its activation: only one of its own
+// thread's windows. A window of another thread, whose input is attached to
+// ours (an embedded program's), is that thread's to restore, and setting
+// it would wait on that thread.
+HWND own_focus() {
+    HWND focus = GetFocus();
+    return focus && GetWindowThreadProcessId(focus, nullptr) == GetCurrentThreadId() ? focus : nullptr;
+}
+
 LRESULT on_activate(const Message& m) {
     if (LOWORD(m.wparam) != 0) {
         if (auto focus = static_cast<HWND>(GetPropW(m.window, kFocusProperty))) SetFocus(focus);
         post(m, window_activated);
     } else {
-        SetPropW(m.window, kFocusProperty, GetFocus());
+        SetPropW(m.window, kFocusProperty, own_focus());
         hide_focus_cues(m.window);
         post(m, window_deactivated);
     }
@@ -170,6 +179,19 @@ LRESULT on_timer(const Message& m) {
     return m.owner.record ? 0 : kNotHandled;
 }
 
+// A click on a pop-up that lives inside another window (a program's window
+// embedded in another program's) activates the pop-up itself, as Windows
+// does. Wine activates the outermost window instead, and the pop-up's menu,
+// opened by that click, would get no keys.
+LRESULT on_mouse_activate(const Message& m) {
+    HWND root = GetAncestor(m.window, GA_ROOT);
+    if (root == m.window || (GetWindowLongW(m.window, GWL_STYLE) & WS_CHILD)) return kNotHandled;
+    HWND front = GetForegroundWindow();
+    if (!front || GetAncestor(front, GA_ROOT) != root) SetForegroundWindow(root);
+    if (GetActiveWindow() != m.window) SetActiveWindow(m.window);
+    return MA_NOACTIVATE;
+}
+
 LRESULT on_nc_destroy(const Message& m) { return clean_up_window(m.window); }
 LRESULT on_left_up(const Message& m) { return post(m, left_click), 0; }
 LRESULT on_left_double(const Message& m) { return post(m, left_double_click), 0; }
@@ -184,6 +206,7 @@ constexpr std::array kRoutes{
     Route{WM_MOVE, on_move},
     Route{WM_SIZE, on_size},
     Route{WM_ACTIVATE, on_activate},
+    Route{WM_MOUSEACTIVATE, on_mouse_activate},
     Route{WM_CLOSE, on_close},
     Route{WM_ERASEBKGND, on_erase_background},
     Route{WM_SYSCOLORCHANGE, on_system_colour_change},

@@ -12,4 +12,12 @@ ScreenBox fit_inside(const ScreenBox& window, const ScreenBox& work) {
     return {left, top, left + width, top + height};
 }
 
+ScreenBox fit_on_screen(const ScreenBox& outer, const ScreenBox& visible, const ScreenBox& work,
+                        bool minimised_or_maximised) {
+    if (minimised_or_maximised) return outer;
+    const ScreenBox fitted = fit_inside(visible, work);
+    return {outer.left + fitted.left - visible.left, outer.top + fitted.top - visible.top,
+            outer.right + fitted.right - visible.right, outer.bottom + fitted.bottom - visible.bottom};
+}
+
 }  // namespace tessel

@@ -146,6 +146,25 @@ void centre_window(HWND window, unsigned flags) {
     move_window_to(window, std::max(x, 0), std::max(y, 0));
 }
 
+// The frame that the user sees: on Windows with composition the outer
+// rectangle also holds invisible resize borders.
+RECT visible_frame(HWND window, const RECT& outer) {
+    RECT visible = outer;
+    if (!composition_enabled()) return visible;
+    using FrameQuery = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    static const auto query = [] {
+        HMODULE dwm = load_system_library(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<FrameQuery>(
+                         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : nullptr;
+    }();
+    constexpr DWORD kExtendedFrameBounds = 9;  // DWMWA_EXTENDED_FRAME_BOUNDS
+    if (!query || FAILED(query(window, kExtendedFrameBounds, &visible, sizeof visible))) visible = outer;
+    return visible;
+}
+
+ScreenBox box_of(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 // A position scaled for a high DPI, or a window larger than the screen,
 // would leave the window partly off it: it is moved just enough, and
 // shrunk where it is larger than the work area.
@@ -155,9 +174,10 @@ void fit_on_its_screen(HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoW(MonitorFromRect(&outer, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT& work = monitor.rcWork;
-    const ScreenBox now{outer.left, outer.top, outer.right, outer.bottom};
-    const ScreenBox fitted = fit_inside(now, {work.left, work.top, work.right, work.bottom});
+    const bool placed_by_platform = IsIconic(window) || IsZoomed(window);
+    const ScreenBox now = box_of(outer);
+    const ScreenBox fitted = fit_on_screen(now, box_of(visible_frame(window, outer)),
+                                           box_of(monitor.rcWork), placed_by_platform);
     if (fitted == now) return;
     SetWindowPos(window, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
                  fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -193,9 +213,11 @@ HWND create_native_window(const WindowStyle& style, DWORD native_style, const wc
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr,
                                   nullptr, module_instance(), nullptr);
     if (window && restyle) {
+        // Created overlapped, it was held to a captioned window's smallest
+        // size: the restyle gives back the size asked for.
         SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>(native_style));
-        SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     return window;
 }
