@@ -79,7 +79,7 @@ DWORD thread_of(HWND window) { return GetWindowThreadProcessId(window, nullptr);
 DWORD live_thread(int i) {
     AddonInput& addon = addons[i];
     HWND window = embedded(i);
-    if (!addon.held && window && thread_of(window) != GetCurrentThreadId()) {
+    if (!addon.held && window && !of_this_thread(window)) {
         addon.thread = thread_of(window);
         addon.held = OpenThread(SYNCHRONIZE, FALSE, addon.thread);
     }
@@ -164,7 +164,7 @@ bool answers_now(HWND window) {
 void take_activation() {
     HWND main = main_window(), active = GetActiveWindow();
     if (active == main) return;
-    if (active && thread_of(active) != GetCurrentThreadId() && !answers_now(active)) return;
+    if (active && !of_this_thread(active) && !answers_now(active)) return;
     SetActiveWindow(main);
 }
 

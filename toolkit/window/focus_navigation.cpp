@@ -90,11 +90,10 @@ struct Descendants {
 BOOL CALLBACK collect_descendant(HWND window, LPARAM list) noexcept {
     auto& found = *reinterpret_cast<Descendants*>(list);
     const auto style = GetWindowLongW(window, GWL_STYLE);
-    // Only the calling thread's: a window of another program embedded here
-    // has a keyboard of its own, and moving the focus into it would wait
-    // on that program.
+    // Only the calling thread's: a program embedded here has a keyboard of
+    // its own.
     const bool eligible = (style & WS_TABSTOP) && IsWindowEnabled(window) && IsWindowVisible(window) &&
-                          GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+                          of_this_thread(window);
     try {
         found.all.push_back({window, eligible});
     } catch (...) {
@@ -125,8 +124,7 @@ HACCEL accelerator_table_for(HWND active) {
     if (focus && key_down(VK_TAB) && !modifier_down() && has_tab_entry(record) &&
         control_takes_tab(focus))
         return nullptr;
-    if (active && modifier_down() && GetWindowThreadProcessId(active, nullptr) == GetCurrentThreadId())
-        show_focus_cues(active);
+    if (of_this_thread(active) && modifier_down()) show_focus_cues(active);
     if ((focus && GetPropW(focus, kHotkeyProperty)) || !record) return nullptr;
     return record->accelerator_table;
 }

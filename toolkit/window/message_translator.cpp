@@ -69,21 +69,14 @@ LRESULT on_size(const Message& m) {
     return 0;
 }
 
-// The focus a window gets back on its activation: only one of its own
-// thread's windows. A window of another thread, whose input is attached to
-// ours (an embedded program's), is that thread's to restore, and setting
-// it would wait on that thread.
-HWND own_focus() {
-    HWND focus = GetFocus();
-    return focus && GetWindowThreadProcessId(focus, nullptr) == GetCurrentThreadId() ? focus : nullptr;
-}
-
 LRESULT on_activate(const Message& m) {
     if (LOWORD(m.wparam) != 0) {
         if (auto focus = static_cast<HWND>(GetPropW(m.window, kFocusProperty))) SetFocus(focus);
         post(m, window_activated);
     } else {
-        SetPropW(m.window, kFocusProperty, own_focus());
+        // Only its own thread's: another thread's focus is that thread's to restore.
+        HWND focus = GetFocus();
+        SetPropW(m.window, kFocusProperty, of_this_thread(focus) ? focus : nullptr);
         hide_focus_cues(m.window);
         post(m, window_deactivated);
     }

@@ -251,6 +251,10 @@ std::intptr_t window_id_property(HWND window) { return window_ids().get(window);
 
 ObjectId window_number_of(HWND window) { return window_number_from(window_id_property(window)); }
 
+bool of_this_thread(HWND window) {
+    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId();
+}
+
 std::intptr_t open_window(ObjectId number, int x, int y, int width, int height,
                           const wchar_t* title, unsigned flags) {
     ObjectTable* table = state().table;

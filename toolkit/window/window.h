@@ -58,6 +58,10 @@ ObjectTable* window_table();
 WindowRecord* find_window_record(ObjectId number);
 // The number a toolkit window of this process carries, or -1.
 ObjectId window_number_of(HWND window);
+// Whether the window is the calling thread's own. A window of another
+// thread whose input is attached to ours (an embedded program's) is not:
+// focusing or activating it waits on that thread.
+bool of_this_thread(HWND window);
 // The window's kWindowIdProperty, remembered for windows of this thread.
 std::intptr_t window_id_property(HWND window);
 // The number that a value of kWindowIdProperty stands for; none for 0.
